@@ -1,0 +1,66 @@
+#include "identity.h"
+
+#include "resource.h"
+
+#include <vector>
+
+namespace {
+
+HRESULT LastError()
+{
+    const DWORD error = GetLastError();
+    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
+}
+
+HRESULT ReadVersionResource(std::vector<BYTE>& data)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length == MAX_PATH)
+        return LastError();
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    if (size == 0)
+        return LastError();
+    data.resize(size);
+    if (!GetFileVersionInfoW(path, 0, size, data.data()))
+        return LastError();
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT ReadApplicationTitle(std::wstring& title)
+{
+    std::vector<BYTE> data;
+    if (const HRESULT hr = ReadVersionResource(data); FAILED(hr))
+        return hr;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\ProductName", &value, &length) ||
+        length == 0)
+        return HRESULT_FROM_WIN32(ERROR_RESOURCE_TYPE_NOT_FOUND);
+    title.assign(static_cast<const wchar_t*>(value));
+    return S_OK;
+}
+
+HRESULT ReadVersionNumbers(short& major, short& minor)
+{
+    std::vector<BYTE> data;
+    if (const HRESULT hr = ReadVersionResource(data); FAILED(hr))
+        return hr;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(data.data(), L"\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO))
+        return HRESULT_FROM_WIN32(ERROR_RESOURCE_TYPE_NOT_FOUND);
+    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(value);
+    major = static_cast<short>(HIWORD(info->dwFileVersionMS));
+    minor = static_cast<short>(LOWORD(info->dwFileVersionMS));
+    return S_OK;
+}
+
+HICON LoadProgramIcon(int size)
+{
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
+                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+// The drive information service as the main window sees it. Every member is
+// one call into the service and may fail; nothing is cached, so each read
+// reflects the drive as it is now. A blocking service (a dead network drive)
+// can be moved off the GUI thread behind this interface.
+
+class Drive {
+public:
+    virtual ~Drive() = default;
+    virtual HRESULT DriveLetter(std::wstring& letter) = 0;
+    // 0 unknown, 1 removable, 2 fixed, 3 network, 4 CD-ROM, 5 RAM disk.
+    virtual HRESULT DriveType(long& code) = 0;
+    virtual HRESULT IsReady(bool& ready) = 0;
+    virtual HRESULT FreeSpace(double& bytes) = 0;
+    virtual HRESULT FileSystem(std::wstring& name) = 0;
+    virtual HRESULT SerialNumber(long& serial) = 0;
+    virtual HRESULT TotalSize(double& bytes) = 0;
+    virtual HRESULT VolumeName(std::wstring& name) = 0;
+};
+
+class DriveCollection {
+public:
+    virtual ~DriveCollection() = default;
+    // The next drive in the collection's own order; S_FALSE and no drive
+    // after the last one.
+    virtual HRESULT Next(std::shared_ptr<Drive>& drive) = 0;
+};
+
+class DriveService {
+public:
+    virtual ~DriveService() = default;
+    virtual HRESULT Drives(std::shared_ptr<DriveCollection>& drives) = 0;
+    virtual HRESULT GetDrive(const std::wstring& letter, std::shared_ptr<Drive>& drive) = 0;
+};
+
+using DriveServiceFactory = std::function<HRESULT(std::shared_ptr<DriveService>& service)>;

@@ -1,0 +1,32 @@
+# Sourced by the scripts: Wine and a virtual display, private to one run.
+WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko: nothing here needs them, and their installers would ask.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Starts Xvfb on a free display number and exports DISPLAY; sets XVFB_PID.
+start_xvfb() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  echo "no virtual display could be started" >&2
+  return 1
+}
+
+# Creates the Wine prefix $WINEPREFIX if it does not exist yet.
+ensure_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$WINE64" wineboot --init >/dev/null 2>&1
+    "$WINESERVER" -w
+  fi
+}
