@@ -1,0 +1,9 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The text of the message box that reports a failed call: what failed, in
+// Romanian, then the platform's own message for the status and its code.
+std::wstring DescribeFailure(const std::wstring& whatFailed, HRESULT status);

@@ -1,0 +1,41 @@
+#pragma once
+
+// The texts the drive browser window shows, built from the values the drive
+// service and the CD control report. No window is needed for any of them.
+
+#include <string>
+
+// "Drive " + letter + ": " + the Romanian text of the drive type code; a code
+// the window does not know reads "Tip necunoscut".
+std::wstring DriveLine(const std::wstring& letter, long typeCode);
+
+// The drive letter of a drive line: its 7th character, or "" when the line is
+// shorter than that.
+std::wstring LetterOfDriveLine(const std::wstring& line);
+
+struct DriveDetails {
+    std::wstring letter;
+    double freeBytes = 0;
+    std::wstring fileSystem;
+    long serialNumber = 0;
+    double totalBytes = 0;
+    std::wstring volumeName;
+};
+
+// The captions column: six captions, each followed by a line feed.
+std::wstring DetailsCaptions();
+// The values column: six values joined by line feeds, ending with the volume name.
+std::wstring DetailsValues(const DriveDetails& details);
+
+// Bytes as whole megabytes (2^20 bytes), ties to the even neighbour, in plain digits.
+std::wstring WholeMegabytes(double bytes);
+
+// The digits of n after a blank when n is zero or positive, after "-" when negative.
+std::wstring SignedDecimal(int n);
+
+// Seconds as minutes and seconds: " 4:05", " 546:07", " 0:-05", "-1:-05".
+std::wstring FormatDuration(short seconds);
+
+// "Track 3\t\t 4:05": the number's text is taken before the length is asked
+// for, so it is passed in as text.
+std::wstring TrackLine(const std::wstring& trackNumberText, short seconds);
