@@ -1,0 +1,70 @@
+#include "drive_text.h"
+
+#include <gtest/gtest.h>
+
+TEST(DriveLine, LetterStandsAtCharacterSevenWhateverTheType)
+{
+    const struct {
+        long code;
+        const wchar_t* line;
+    } cases[] = {
+        {0, L"Drive C: Tip necunoscut"}, {1, L"Drive C: Drive removabil"}, {2, L"Drive C: Disc Fix"},
+        {3, L"Drive C: Disc Remote"},    {4, L"Drive C: CDROM"},           {5, L"Drive C: Disc RAM"},
+        // A code the window does not know never repeats another drive's text.
+        {6, L"Drive C: Tip necunoscut"}, {-1, L"Drive C: Tip necunoscut"},
+        {0x7fffffff, L"Drive C: Tip necunoscut"},
+    };
+    for (const auto& c : cases) {
+        const std::wstring line = DriveLine(L"C", c.code);
+        EXPECT_EQ(line, c.line) << c.code;
+        EXPECT_EQ(LetterOfDriveLine(line), L"C");
+    }
+    EXPECT_EQ(LetterOfDriveLine(L"Drive "), L"");
+    EXPECT_EQ(LetterOfDriveLine(L""), L"");
+    EXPECT_EQ(LetterOfDriveLine(L"Drive Z"), L"Z");
+}
+
+TEST(DriveDetails, ColumnsOfAReadyDrive)
+{
+    DriveDetails d{L"C", 1572864000.0, L"NTFS", -913, 20003880960.0, L"SISTEM"};
+    EXPECT_EQ(DetailsCaptions(),
+              L"Specificatii Drive \nSpatiul Liber: \nSistem de Fisiere: \nNumar Serial: \n"
+              L"Spatiul Total: \nNume Volum: \n");
+    EXPECT_EQ(DetailsValues(d), L"C\n1500 MB\nNTFS\n-913\n19077 MB\nSISTEM");
+
+    // No volume name: the values end with the line feed after the total size.
+    d.volumeName.clear();
+    d.serialNumber = 0x7fffffff;
+    EXPECT_EQ(DetailsValues(d), L"C\n1500 MB\nNTFS\n2147483647\n19077 MB\n");
+}
+
+TEST(DriveDetails, WholeMegabytesRoundHalvesToEven)
+{
+    EXPECT_EQ(WholeMegabytes(2621440.0), L"2");   // 2.5
+    EXPECT_EQ(WholeMegabytes(3670016.0), L"4");   // 3.5
+    EXPECT_EQ(WholeMegabytes(524288.0), L"0");    // 0.5
+    EXPECT_EQ(WholeMegabytes(1572864.0), L"2");   // 1.5
+    EXPECT_EQ(WholeMegabytes(524289.0), L"1");    // just over a half
+    EXPECT_EQ(WholeMegabytes(0.0), L"0");
+    // Terabytes and more are written in full, without separators or exponent.
+    EXPECT_EQ(WholeMegabytes(5497558138880.0), L"5242880");
+    EXPECT_EQ(WholeMegabytes(1152921504606846976.0), L"1099511627776");
+}
+
+TEST(TrackLine, DurationsAsMinutesAndSeconds)
+{
+    const struct {
+        short seconds;
+        const wchar_t* text;
+    } cases[] = {
+        {0, L" 0:00"},   {5, L" 0:05"},     {59, L" 0:59"},       {60, L" 1:00"},   {65, L" 1:05"},
+        {245, L" 4:05"}, {600, L" 10:00"},  {3599, L" 59:59"},    {32767, L" 546:07"},
+        {-5, L" 0:-05"}, {-60, L"-1:00"},   {-65, L"-1:-05"},     {-32768, L"-546:-08"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatDuration(c.seconds), c.text) << c.seconds;
+
+    EXPECT_EQ(TrackLine(SignedDecimal(3), 245), L"Track 3\t\t 4:05");
+    EXPECT_EQ(TrackLine(SignedDecimal(12), 60), L"Track 12\t\t 1:00");
+    EXPECT_EQ(SignedDecimal(-7), L"-7");
+}
