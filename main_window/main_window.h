@@ -1,0 +1,119 @@
+#pragma once
+
+#include "build_differences.h"
+#include "cd_control.h"
+#include "drive_service.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class AboutDialog;
+
+// Child window identifiers of the drive browser window. None is IDOK or
+// IDCANCEL, so Enter or Esc outside a button presses nothing.
+enum MainWindowControl : int {
+    kLabel1 = 101,  // captions column of the details
+    kCommand1,      // "Cauta Drive"
+    kList1,         // the drive list
+    kList2,         // the track list
+    kCommand2,      // "Despre program"
+    kLabel2,
+    kLabel3,
+    kLabel5,        // values column of the details
+};
+
+// What the window takes from outside: the drive service (created on first
+// use), the CD control (created with the window) and the message box.
+struct MainWindowParts {
+    DriveServiceFactory createDriveService;
+    CdControlFactory createCdControl;
+    std::function<int(HWND owner, const std::wstring& text, const std::wstring& title, UINT type)>
+        messageBox;
+};
+
+// The drive browser: the drive list, a drive's details and a CD's tracks.
+class MainWindow {
+public:
+    // Builds the window and its controls, runs Form_Load and leaves the
+    // window hidden, centred on the screen. Closing the window posts WM_QUIT.
+    static HRESULT Create(const BuildDifferences& build, MainWindowParts parts,
+                          std::unique_ptr<MainWindow>& window);
+    ~MainWindow();
+
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    HWND Handle() const { return hwnd; }
+
+private:
+    MainWindow(const BuildDifferences& build, MainWindowParts parts);
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    HRESULT OnCreate();
+    void OnCommand(int id, int notification);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnDestroy();
+
+    HRESULT CreateControls();
+    void SizeLabelToText(HWND label, bool wordWrap);
+
+    // Handlers, named after their control and event.
+    HRESULT Form_Load();
+    void Command1_Click();
+    void List1_Click();
+    void Command2_Click();
+
+    // Steps of the handlers.
+    bool SearchDrives();
+    bool AddDriveLines();
+    bool ShowSelectedDrive();
+    bool ShowTracks(const std::wstring& letter);
+    bool ListTracks(const std::wstring& letter);
+    bool ShowDetails(Drive& drive);
+    bool ClearDetails();
+    bool SetCdControlVisible(bool visible);
+    bool EnsureFso();
+    bool SetLabelText(HWND label, const std::wstring& text);
+    bool AddListItem(HWND list, const std::wstring& text, const wchar_t* whatFailed);
+
+    // Shows the error message box when status is a failure.
+    bool Check(HRESULT status, const wchar_t* whatFailed);
+
+    const BuildDifferences& build;
+    MainWindowParts parts;
+    std::wstring applicationTitle;
+    HWND hwnd = nullptr;
+    HRESULT createStatus = E_FAIL;
+    UINT dpi = 96;
+    HFONT font = nullptr;
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
+
+    HWND label1 = nullptr;
+    HWND command1 = nullptr;
+    HWND list1 = nullptr;
+    HWND list2 = nullptr;
+    HWND command2 = nullptr;
+    HWND label2 = nullptr;
+    HWND label3 = nullptr;
+    HWND label5 = nullptr;
+    std::unique_ptr<CdControl> ctlCD;
+    bool label1AutoSize = false;
+    HWND focusOnReturn = nullptr;
+    // The line of List1 whose details were asked for last: a click on the
+    // line already selected runs nothing.
+    int list1Index = -1;
+
+    // The window-level state the handlers share.
+    std::shared_ptr<DriveService> fso;
+    std::shared_ptr<DriveCollection> drives;
+    std::shared_ptr<Drive> currentDrive;
+    short trackCount = 0;
+    short trackNo = 0;
+
+    std::unique_ptr<AboutDialog> frmDespre;
+};
