@@ -1,0 +1,40 @@
+#pragma once
+
+#include "build_differences.h"
+
+#include <windows.h>
+
+#include <memory>
+
+// The About dialog (window class frmDespre): the program icon, the title
+// line with the version, a disclaimer and an OK button. The main window
+// keeps one object for its whole life; each opening builds the dialog window
+// anew and closing it destroys the window and its controls again.
+class AboutDialog {
+public:
+    explicit AboutDialog(const BuildDifferences& build);
+    ~AboutDialog();
+    AboutDialog(const AboutDialog&) = delete;
+    AboutDialog& operator=(const AboutDialog&) = delete;
+
+    // Builds the dialog, runs its Form_Load and shows it modally: `owner`
+    // takes no input until the dialog is closed (OK, Enter, Esc or the close
+    // box), and is enabled and activated again then. Returns when the dialog
+    // has been closed, with the failure that kept it from opening or ended it.
+    HRESULT ShowModal(HWND owner) noexcept;
+
+private:
+    struct Window;  // what exists only while the dialog is open
+
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    HRESULT Build(HWND dialog);
+    HRESULT ApplyDpi(UINT dpi);
+    HRESULT Form_Load();
+    void cmdOK_Click();
+    void Unload(HRESULT failure);
+
+    const BuildDifferences& build_;
+    std::unique_ptr<Window> window_;
+    HRESULT failure_ = S_OK;
+};
