@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the control reports on: the drive whose disc it reads, and the table
+// of track lengths read for the current listing. A listing starts with the
+// track count, which reads the disc; the track lengths are answered from that
+// reading, so one listing reads the disc once.
+class DiscListing {
+public:
+    using ReadTrackSeconds = std::function<std::vector<long>(wchar_t driveLetter)>;
+    using FindFirstCdrom = std::function<wchar_t()>;
+
+    DiscListing(ReadTrackSeconds read, FindFirstCdrom firstCdrom);
+
+    // One drive letter, or an empty text for the machine's first CD-ROM
+    // drive. false (and nothing changed) for anything else.
+    bool SetDrive(std::wstring_view text);
+    // The drive set, else the machine's first CD-ROM drive; 0 when neither.
+    wchar_t Drive() const;
+
+    // Reads the disc afresh and returns its number of tracks.
+    long ReadTrackCount();
+    // The length in seconds of track trackNo (from 1), nullopt outside 1 to
+    // the count. Reads the disc when no reading was made since the drive
+    // was set.
+    std::optional<long> TrackSeconds(long trackNo);
+
+    // The last reading: its number of tracks and their total time.
+    long TrackCount() const;
+    long TotalSeconds() const;
+
+private:
+    ReadTrackSeconds read_;
+    FindFirstCdrom firstCdrom_;
+    wchar_t drive_ = 0;
+    std::optional<std::vector<long>> tracks_;
+};
+
+// The text the control shows under its emblem: the number of tracks and the
+// disc's total time, one per line; empty for a disc without tracks.
+std::wstring DiscSummaryText(long trackCount, long totalSeconds);
