@@ -1,5 +1,83 @@
 #!/usr/bin/env bash
-# Prepares the Wine prefix $WINEPREFIX for the tests.
+# Prepares the Wine prefix $WINEPREFIX for the tests: besides C: and Z: as
+# Wine makes them, one drive of each type, a labelled drive with a serial
+# number, a drive that is not ready and drives of exact sizes. Safe to run
+# again on the same prefix. tests/drive_service/test_drives.h holds the same
+# letters and what the tests expect of them.
+#
+# Drives of exact sizes are tmpfs mounts, which need root and a machine that
+# allows them; scripts/release_test_prefix.sh unmounts them. Where mounting is
+# refused the drive is a plain folder holding not-mounted.txt, which says why,
+# and the tests that need the exact size skip with that reason.
 set -euo pipefail
 source "$(dirname "$0")/wine_env.sh"
 ensure_prefix
+# Drives are read when the prefix starts: none of its processes may be running.
+"$WINESERVER" -k 2>/dev/null || true
+"$WINESERVER" -w
+
+drives="$WINEPREFIX/test-drives"
+mkdir -p "$drives"
+
+# letter, folder, type under HKLM\Software\Wine\Drives, size in bytes ("-":
+# a plain folder). The labelled drive's size is 19077.1875 MB; the three small
+# sizes fall exactly on a half megabyte (2.5, 3.5 and 0.5).
+layout=(
+  "a floppy floppy -"
+  "d cdrom cdrom -"
+  "e data hd 20003880960"
+  "n network network -"
+  "r ramdisk ramdisk -"
+  "t size-2.5m hd 2621440"
+  "u size-3.5m hd 3670016"
+  "v size-0.5m hd 524288"
+  "x empty-cdrom cdrom -"
+)
+
+mount_exact() {
+  local dir=$1 bytes=$2 note="$1/not-mounted.txt"
+  if mountpoint -q "$dir"; then
+    local blocks size
+    read -r blocks size < <(stat -f -c '%b %S' "$dir")
+    ((blocks * size == bytes)) && return 0
+    umount "$dir"
+  fi
+  rm -f "$note"
+  local why
+  if ! why=$(mount -t tmpfs -o "size=$bytes,mode=0755" tmpfs "$dir" 2>&1); then
+    why=${why:-mount failed}
+    echo "drive folder $dir stays a plain folder: mounting $bytes bytes was refused: $why" >&2
+    printf 'mounting a filesystem of %s bytes was refused: %s\n' "$bytes" "$why" >"$note"
+  fi
+}
+
+for entry in "${layout[@]}"; do
+  read -r letter folder _ bytes <<<"$entry"
+  ln -sfn "../test-drives/$folder" "$WINEPREFIX/dosdevices/$letter:"
+  # A drive whose folder is missing is a drive without a medium: not ready.
+  [ "$folder" = empty-cdrom ] && continue
+  mkdir -p "$drives/$folder"
+  [ "$bytes" = - ] || mount_exact "$drives/$folder" "$bytes"
+done
+rm -rf "${drives:?}/empty-cdrom"
+
+# Wine reads a drive's label and serial number (hexadecimal) from these files
+# at its root.
+printf 'SISTEM\n' >"$drives/data/.windows-label"
+printf 'FFFFFC6F\n' >"$drives/data/.windows-serial"
+
+reg="$drives/drives.reg"
+{
+  printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n'
+  for entry in "${layout[@]}"; do
+    read -r letter _ type _ <<<"$entry"
+    printf '"%s:"="%s"\r\n' "$letter" "$type"
+  done
+} >"$reg"
+# Z: is the Unix root in every prefix.
+"$WINE64" regedit /S "Z:${reg//\//\\}"
+
+# Lets the prefix stop by itself, so the drives take effect at its next start;
+# killing it while its services are still starting can leave one of them
+# running with a server of its own.
+"$WINESERVER" -w

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Unmounts the drives of exact sizes that scripts/make_test_prefix.sh mounted
+# in the Wine prefix $WINEPREFIX. Safe to run when nothing is mounted.
+set -euo pipefail
+source "$(dirname "$0")/wine_env.sh"
+
+# The prefix's processes may hold files on those drives.
+"$WINESERVER" -k 2>/dev/null || true
+"$WINESERVER" -w
+
+for dir in "$WINEPREFIX"/test-drives/*/; do
+  dir=${dir%/}
+  mountpoint -q "$dir" || continue
+  umount "$dir" 2>/dev/null || umount -l "$dir"
+done
