@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build
   g++-mingw-w64-x86-64-posix mingw-w64-tools   # compiler, windres, widl
   googletest                                    # sources, built for the target
-  wine wine64                                   # runs the programs and tests
+  wine wine64 fonts-wine                        # runs the programs and tests
   xvfb xauth x11-utils imagemagick              # virtual display, screenshots
   clang libclang-rt-14-dev                      # the parser's fuzz harness
 )

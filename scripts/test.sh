@@ -14,13 +14,22 @@ source "$root/scripts/wine_env.sh"
 export WINEPREFIX="$build/test-prefix"
 cleanup() {
   "$WINESERVER" -k 2>/dev/null || true
+  "$root/scripts/release_test_prefix.sh" || true
   if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 
 start_xvfb
 "$root/scripts/make_test_prefix.sh"
-# One wineserver for the whole run instead of one per test program.
+# One wineserver for the whole run instead of one per test program. The
+# prefix's background services start with the first program; started here,
+# they do not hold the output of the first test open.
 "$WINESERVER" -p
+"$WINE64" wineboot </dev/null >/dev/null 2>&1
+# Every window of the tests opens in one Wine virtual desktop: Wine draws the
+# frames itself and gives focus and activation as Windows does, with no
+# window manager in between.
+"$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+"$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
 
 ctest --test-dir "$build" --output-on-failure --no-tests=error --timeout 300

@@ -97,8 +97,9 @@ protected:
         const RECT label1 = ClientRectOf(Item(kLabel1));
         EXPECT_EQ(label1.left, Px(nine ? 3480 : 3360, dpi));
         EXPECT_EQ(label1.top, Px(840, dpi));
-        if (!nine)
+        if (!nine) {
             EXPECT_EQ(label1.right - label1.left, Px(1452, dpi));
+        }
     }
 };
 

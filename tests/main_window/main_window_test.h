@@ -20,13 +20,7 @@ protected:
     void SetUp() override
     {
         MainWindowParts parts{
-            [this](std::shared_ptr<DriveService>& fso) {
-                if (const HRESULT hr = script.Call(L"Create"); FAILED(hr))
-                    return hr;
-                service = std::make_shared<ScriptedService>(script, drives);
-                fso = service;
-                return S_OK;
-            },
+            [this](std::shared_ptr<DriveService>& fso) { return CreateDriveService(fso); },
             [this](HWND parent, const RECT& rect, std::unique_ptr<CdControl>& control) {
                 auto created = std::make_unique<ScriptedCdControl>(script, parent, rect);
                 cd = created.get();
@@ -50,6 +44,15 @@ protected:
         MSG quit;
         while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         }
+    }
+
+    virtual HRESULT CreateDriveService(std::shared_ptr<DriveService>& fso)
+    {
+        if (const HRESULT hr = script.Call(L"Create"); FAILED(hr))
+            return hr;
+        service = std::make_shared<ScriptedService>(script, drives);
+        fso = service;
+        return S_OK;
     }
 
     HWND Item(int id) const { return GetDlgItem(hwnd, id); }

@@ -92,8 +92,9 @@ TEST_P(Search, EveryFailingCallIsReportedAndLaterSearchesWork)
         Press(kCommand1);
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
-        if (service)
+        if (service) {
             EXPECT_TRUE(service->lastCollection.expired());
+        }
 
         script.failOn.clear();
         Press(kCommand1);
