@@ -391,6 +391,8 @@ public:
     HostedCdControl(const HostedCdControl&) = delete;
     HostedCdControl& operator=(const HostedCdControl&) = delete;
 
+    // Closing cannot be refused and has nobody to report to: the statuses
+    // of these calls are of no use.
     ~HostedCdControl() override
     {
         if (inPlace_)

@@ -79,8 +79,6 @@ TEST(DiscSummaryText, CountAndTotalTimeOnTwoLines)
 {
     EXPECT_EQ(DiscSummaryText(0, 0), L"");
     EXPECT_EQ(DiscSummaryText(1, 5), L"Track-uri: 1\nDurata: 0:05");
-    EXPECT_EQ(DiscSummaryText(12, 3599), L"Track-uri: 12\nDurata: 59:59");
-    EXPECT_EQ(DiscSummaryText(99, 3600), L"Track-uri: 99\nDurata: 1:00:00");
     EXPECT_EQ(DiscSummaryText(20, 4813), L"Track-uri: 20\nDurata: 1:20:13");
 }
 
