@@ -51,6 +51,7 @@ export SCREEN_READY="$build/screen-ready"
 rm -f "$SCREEN_READY"
 "$WINE64" explorer "/desktop=tarvolo,800x600" "$build/bin/screen_driver.exe" \
   "$build/bin/$program.exe" "${actions[@]}" >/dev/null 2>&1 &
+driver=$!
 for _ in $(seq 600); do
   [ -e "$SCREEN_READY" ] && break
   sleep 0.1
@@ -58,5 +59,5 @@ done
 [ -e "$SCREEN_READY" ] || { echo "the program did not come up" >&2; exit 1; }
 import -window root -crop 800x600+0+0 "$screenshot"
 rm -f "$SCREEN_READY"
-wait || true
+wait "$driver" || true
 echo "screenshot: $screenshot"

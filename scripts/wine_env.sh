@@ -29,4 +29,9 @@ ensure_prefix() {
     "$WINE64" wineboot --init >/dev/null 2>&1
     "$WINESERVER" -w
   fi
+  # Wine's own fonts (Tahoma for window text, Marlett for the frame buttons)
+  # where this Wine build looks for them: the prefix's Fonts folder.
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  cp -n /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
 }
