@@ -45,17 +45,8 @@ INPUT KeyInput(WORD vk, bool up)
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vk;
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    switch (vk) {
-    case VK_UP:
-    case VK_DOWN:
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_HOME:
-    case VK_END:
-        input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-        break;
-    }
+    // The arrow keys are the extended ones, not those of the number pad.
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_UP || vk == VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0);
     return input;
 }
 
