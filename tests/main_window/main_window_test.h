@@ -1,10 +1,150 @@
 #pragma once
 
+// The drive browser of one build on a scripted drive service and CD control:
+// a test chooses their answers, every call is logged, and the call a test
+// names fails.
+
 #include "main_window.h"
-#include "scripted_parts.h"
 
 #include <gtest/gtest.h>
 #include <windowsx.h>
+
+#include <vector>
+
+using Lines = std::vector<std::wstring>;
+constexpr HRESULT kScriptedFailure = HRESULT_FROM_WIN32(ERROR_GEN_FAILURE);
+
+struct Script {
+    Lines calls;
+    std::wstring failOn;
+    HRESULT Call(const std::wstring& name)
+    {
+        calls.push_back(name);
+        return name == failOn ? kScriptedFailure : S_OK;
+    }
+};
+
+struct DriveSpec {
+    std::wstring letter;
+    long type = 2;
+    bool ready = true;
+    double freeBytes = 0;
+    std::wstring fileSystem = L"NTFS";
+    long serial = 0;
+    double totalBytes = 0;
+    std::wstring volumeName;
+};
+
+class ScriptedDrive : public Drive {
+public:
+    ScriptedDrive(Script& script, const DriveSpec& spec) : script(script), spec(spec) {}
+    HRESULT DriveLetter(std::wstring& v) override { return Get(L"DriveLetter", spec.letter, v); }
+    HRESULT DriveType(long& v) override { return Get(L"DriveType", spec.type, v); }
+    HRESULT IsReady(bool& v) override { return Get(L"IsReady", spec.ready, v); }
+    HRESULT FreeSpace(double& v) override { return Get(L"FreeSpace", spec.freeBytes, v); }
+    HRESULT FileSystem(std::wstring& v) override { return Get(L"FileSystem", spec.fileSystem, v); }
+    HRESULT SerialNumber(long& v) override { return Get(L"SerialNumber", spec.serial, v); }
+    HRESULT TotalSize(double& v) override { return Get(L"TotalSize", spec.totalBytes, v); }
+    HRESULT VolumeName(std::wstring& v) override { return Get(L"VolumeName", spec.volumeName, v); }
+
+private:
+    template <typename T>
+    HRESULT Get(const wchar_t* name, const T& value, T& out)
+    {
+        const HRESULT hr = script.Call(name);
+        if (SUCCEEDED(hr))
+            out = value;
+        return hr;
+    }
+    Script& script;
+    DriveSpec spec;
+};
+
+class ScriptedService : public DriveService, public DriveCollection {
+public:
+    ScriptedService(Script& script, const std::vector<DriveSpec>& specs) : script(script), specs(specs) {}
+
+    HRESULT Drives(std::shared_ptr<DriveCollection>& drives) override
+    {
+        next = 0;
+        // The collection shares the service's life, so its release shows as
+        // the service's use count.
+        drives = std::shared_ptr<DriveCollection>(self.lock(), this);
+        return script.Call(L"Drives");
+    }
+    HRESULT Next(std::shared_ptr<Drive>& drive) override
+    {
+        drive = nullptr;
+        if (const HRESULT hr = script.Call(L"Next"); FAILED(hr) || next == specs.size())
+            return FAILED(hr) ? hr : S_FALSE;
+        drive = std::make_shared<ScriptedDrive>(script, specs[next++]);
+        return S_OK;
+    }
+    HRESULT GetDrive(const std::wstring& letter, std::shared_ptr<Drive>& drive) override
+    {
+        if (const HRESULT hr = script.Call(L"GetDrive " + letter); FAILED(hr))
+            return hr;
+        for (const DriveSpec& spec : specs) {
+            if (spec.letter == letter) {
+                drive = std::make_shared<ScriptedDrive>(script, spec);
+                lastDrive = drive;
+                return S_OK;
+            }
+        }
+        return E_INVALIDARG;
+    }
+
+    std::weak_ptr<ScriptedService> self;
+    std::weak_ptr<Drive> lastDrive;
+
+private:
+    Script& script;
+    const std::vector<DriveSpec>& specs;
+    size_t next = 0;
+};
+
+// Stands on the window as a plain child window, so that its place and
+// visibility can be seen.
+class ScriptedCdControl : public CdControl {
+public:
+    ScriptedCdControl(Script& script, HWND parent, const RECT& r) : script(script)
+    {
+        site = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                               r.bottom - r.top, parent, nullptr, nullptr, nullptr);
+    }
+    ~ScriptedCdControl() override { DestroyWindow(site); }
+    HRESULT SetVisible(bool visible) override
+    {
+        ShowWindow(site, visible ? SW_SHOW : SW_HIDE);
+        return script.Call(visible ? L"Show CD" : L"Hide CD");
+    }
+    HRESULT SetDrive(const std::wstring& letter) override { return script.Call(L"SetDrive " + letter); }
+    HRESULT TrackCount(short& count) override
+    {
+        count = trackCount;
+        return script.Call(L"TrackCount");
+    }
+    // Every track lasts as many seconds as its number, up to an hour.
+    HRESULT TrackLength(short& trackNo, short& seconds) override
+    {
+        seconds = static_cast<short>(trackNo % 3600);
+        const HRESULT hr = script.Call(L"TrackLength " + std::to_wstring(trackNo));
+        if (changeTrackNo)
+            changeTrackNo(trackNo);
+        return hr;
+    }
+    HRESULT Move(const RECT& r) override
+    {
+        return MoveWindow(site, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE) ? S_OK : E_FAIL;
+    }
+
+    HWND site = nullptr;
+    short trackCount = 0;
+    void (*changeTrackNo)(short&) = nullptr;
+
+private:
+    Script& script;
+};
 
 struct ShownMessage {
     std::wstring text;
@@ -12,23 +152,21 @@ struct ShownMessage {
     UINT type;
 };
 
-// The drive browser of one build, on a scripted drive service and CD control.
 class MainWindowTest : public testing::TestWithParam<const BuildDifferences*> {
 protected:
     const BuildDifferences& Build() const { return *GetParam(); }
+    bool NineX() const { return GetParam() == &kTarvolo9x; }
 
     void SetUp() override
     {
         MainWindowParts parts{
             [this](std::shared_ptr<DriveService>& fso) { return CreateDriveService(fso); },
             [this](HWND parent, const RECT& rect, std::unique_ptr<CdControl>& control) {
-                auto created = std::make_unique<ScriptedCdControl>(script, parent, rect);
-                cd = created.get();
-                control = std::move(created);
+                control = std::make_unique<ScriptedCdControl>(script, parent, rect);
+                cd = static_cast<ScriptedCdControl*>(control.get());
                 return S_OK;
             },
-            [this](HWND owner, const std::wstring& text, const std::wstring& title, UINT type) {
-                EXPECT_EQ(owner, hwnd);
+            [this](HWND, const std::wstring& text, const std::wstring& title, UINT type) {
                 messages.push_back({text, title, type});
                 return IDOK;
             },
@@ -51,6 +189,7 @@ protected:
         if (const HRESULT hr = script.Call(L"Create"); FAILED(hr))
             return hr;
         service = std::make_shared<ScriptedService>(script, drives);
+        service->self = service;
         fso = service;
         return S_OK;
     }
@@ -62,28 +201,21 @@ protected:
         SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(Item(button)));
     }
 
-    // Selects a line of the drive list as a click on it does.
-    void Select(int index) const
+    // Selects a line of the drive list, by its drive letter, as a click does.
+    void SelectDrive(const std::wstring& letter) const
     {
+        const int index = ListBox_FindString(Item(kList1), -1, (L"Drive " + letter + L":").c_str());
+        ASSERT_TRUE(index >= 0 || letter.empty()) << letter;
         ListBox_SetCurSel(Item(kList1), index);
         SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(kList1)));
     }
 
-    // Selects the drive list's line of the drive with this letter.
-    void SelectDrive(const wchar_t* letter) const
+    Lines ListLines(int list) const
     {
-        const int index = ListBox_FindString(Item(kList1), -1, (std::wstring(L"Drive ") + letter + L":").c_str());
-        ASSERT_GE(index, 0) << letter;
-        Select(index);
-    }
-
-    std::vector<std::wstring> Lines(int list) const
-    {
-        std::vector<std::wstring> lines;
-        for (int i = 0; i < ListBox_GetCount(Item(list)); ++i) {
-            wchar_t text[256];
-            ListBox_GetText(Item(list), i, text);
-            lines.push_back(text);
+        Lines lines(static_cast<size_t>(ListBox_GetCount(Item(list))));
+        for (size_t i = 0; i < lines.size(); ++i) {
+            lines[i].resize(static_cast<size_t>(ListBox_GetTextLen(Item(list), i)));
+            ListBox_GetText(Item(list), i, lines[i].data());
         }
         return lines;
     }
@@ -105,3 +237,8 @@ protected:
     std::unique_ptr<MainWindow> window;
     HWND hwnd = nullptr;
 };
+
+inline std::string BuildName(const testing::TestParamInfo<const BuildDifferences*>& info)
+{
+    return info.param == &kTarvolo ? "Tarvolo" : "Tarvolo9x";
+}

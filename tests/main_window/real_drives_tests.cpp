@@ -7,9 +7,9 @@
 
 #include <objbase.h>
 
-namespace {
+#include <regex>
 
-using Lines_t = std::vector<std::wstring>;
+namespace {
 
 class RealDrives : public MainWindowTest {
 protected:
@@ -25,83 +25,44 @@ protected:
         CoUninitialize();
     }
     HRESULT CreateDriveService(std::shared_ptr<DriveService>& fso) override { return CreateFileSystemObject(fso); }
-
-    // The values column split at its line feeds.
-    Lines_t ValueLines() const
-    {
-        Lines_t lines(1);
-        for (wchar_t c : Text(kLabel5)) {
-            if (c == L'\n')
-                lines.emplace_back();
-            else
-                lines.back() += c;
-        }
-        return lines;
-    }
 };
 
-TEST_P(RealDrives, SearchListsEveryDriveOfTheMachine)
+TEST_P(RealDrives, ListAndDetailsOfTheMachinesDrives)
 {
-    EXPECT_EQ(Lines(kList1),
-              (Lines_t{L"Drive A: Drive removabil", L"Drive C: Disc Fix", L"Drive D: CDROM", L"Drive E: Disc Fix",
-                       L"Drive N: Disc Remote", L"Drive R: Disc RAM", L"Drive T: Disc Fix", L"Drive U: Disc Fix",
-                       L"Drive V: Disc Fix", L"Drive X: CDROM", L"Drive Z: Disc Fix"}));
-    EXPECT_TRUE(messages.empty());
-}
+    EXPECT_EQ(ListLines(kList1),
+              (Lines{L"Drive A: Drive removabil", L"Drive C: Disc Fix", L"Drive D: CDROM", L"Drive E: Disc Fix",
+                     L"Drive N: Disc Remote", L"Drive R: Disc RAM", L"Drive T: Disc Fix", L"Drive U: Disc Fix",
+                     L"Drive V: Disc Fix", L"Drive X: CDROM", L"Drive Z: Disc Fix"}));
 
-TEST_P(RealDrives, DetailsOfALabelledDrive)
-{
-    SelectDrive(L"E");
-    ASSERT_TRUE(messages.empty());
-    const Lines_t values = ValueLines();
-    ASSERT_EQ(values.size(), 6u);
-    EXPECT_EQ(values[0], L"E");
-    EXPECT_EQ(values[2], L"NTFS");
-    EXPECT_EQ(values[3], L"-913");
-    EXPECT_EQ(values[5], L"SISTEM");
-    if (const std::string missing = ExactSizesMissingReason(); !missing.empty())
-        GTEST_SKIP() << "sizes not checked: " << missing;
-    EXPECT_EQ(values[1], L"19077 MB");
-    EXPECT_EQ(values[4], L"19077 MB");
-}
-
-TEST_P(RealDrives, HalfMegabytesRoundToEvenAndNoVolumeName)
-{
+    // Exact sizes where the machine let the test prefix mount them (2.5, 3.5
+    // and 0.5 MB round to the even neighbour); otherwise the sizes are the
+    // host's and are left out. T, U and V have no volume name.
     const std::string missing = ExactSizesMissingReason();
-    for (const auto& [letter, shown] : {std::pair{L"T", L"2 MB"}, std::pair{L"U", L"4 MB"}, std::pair{L"V", L"0 MB"}}) {
-        SCOPED_TRACE(letter);
+    const auto comparable = [&](const std::wstring& text) {
+        return missing.empty() ? text : std::regex_replace(text, std::wregex(L"[0-9]+ MB"), L"? MB");
+    };
+    const std::pair<const wchar_t*, const wchar_t*> expected[] = {
+        {L"E", L"E\n19077 MB\nNTFS\n-913\n19077 MB\nSISTEM"},
+        {L"T", L"T\n2 MB\nNTFS\n1409286144\n2 MB\n"},
+        {L"U", L"U\n4 MB\nNTFS\n1426063360\n4 MB\n"},
+        {L"V", L"V\n0 MB\nNTFS\n1442840576\n0 MB\n"},
+    };
+    for (const auto& [letter, text] : expected) {
         SelectDrive(letter);
-        const Lines_t values = ValueLines();
-        ASSERT_EQ(values.size(), 6u);
-        EXPECT_EQ(values[0], letter);
-        EXPECT_EQ(values[5], L"");  // the text ends with the line feed after the total
-        if (missing.empty()) {
-            EXPECT_EQ(values[1], shown);
-            EXPECT_EQ(values[4], shown);
-        }
+        EXPECT_EQ(comparable(Text(kLabel5)), comparable(text));
     }
+    EXPECT_TRUE(messages.empty());
+
+    // A drive that is not ready leaves the drive shown before on show.
+    const std::wstring shownBefore = Text(kLabel5);
+    SelectDrive(L"X");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, L"Drive-ul nu este accesibil");
+    EXPECT_EQ(Text(kLabel5), shownBefore);
     if (!missing.empty())
         GTEST_SKIP() << "sizes not checked: " << missing;
 }
 
-TEST_P(RealDrives, DriveNotReadyLeavesTheDriveShownBefore)
-{
-    cd->trackCount = 2;
-    SelectDrive(L"D");
-    EXPECT_EQ(Lines(kList2).size(), 2u);
-    const std::wstring values = Text(kLabel5);
-    EXPECT_TRUE(values.starts_with(L"D\n")) << values;
-
-    SelectDrive(L"X");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, L"Drive-ul nu este accesibil");
-    EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK));
-    EXPECT_EQ(Text(kLabel5), values);
-    EXPECT_EQ(Lines(kList2).size(), 2u);
-    EXPECT_TRUE(CdShown());
-}
-
-INSTANTIATE_TEST_SUITE_P(Builds, RealDrives, testing::Values(&kTarvolo, &kTarvolo9x),
-                         [](const auto& info) { return info.param == &kTarvolo ? "Tarvolo" : "Tarvolo9x"; });
+INSTANTIATE_TEST_SUITE_P(Builds, RealDrives, testing::Values(&kTarvolo, &kTarvolo9x), BuildName);
 
 }  // namespace

@@ -1,0 +1,154 @@
+#include "drive_text.h"
+#include "main_window_test.h"
+
+#include <algorithm>
+
+namespace {
+
+class Details : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        drives = {
+            {L"C", 2, true, 1572864000.0, L"NTFS", -913, 20003880960.0, L"SISTEM"},
+            {L"D", 4, true, 0, L"CDFS", 7, 0, L"AUDIO"},
+            {L"E", 4, true, 0, L"CDFS", 8, 0, L"ALT"},
+            {L"F", 1, true, 524288.0, L"FAT", 1, 3670016.0, L""},
+            {L"H", 2, false},
+        };
+        Press(kCommand1);
+        script.calls.clear();
+    }
+
+    static Lines Tracks(int first, int last)
+    {
+        Lines lines;
+        for (int n = first; n <= last; ++n)
+            lines.push_back(TrackLine(SignedDecimal(n), static_cast<short>(n % 3600)));
+        return lines;
+    }
+};
+
+TEST_P(Details, ReadyDriveShowsItsSpecificationsAndANotReadyOneChangesNothing)
+{
+    SelectDrive(L"C");
+    EXPECT_EQ(Text(kLabel1), L"Specificatii Drive \nSpatiul Liber: \nSistem de Fisiere: \nNumar Serial: \n"
+                             L"Spatiul Total: \nNume Volum: \n");
+    EXPECT_EQ(Text(kLabel5), L"C\n1500 MB\nNTFS\n-913\n19077 MB\nSISTEM");
+    EXPECT_EQ(script.calls, (Lines{L"GetDrive C", L"IsReady", L"DriveType", L"Hide CD", L"DriveType", L"Hide CD",
+                                   L"DriveLetter", L"FreeSpace", L"FileSystem", L"SerialNumber", L"TotalSize",
+                                   L"VolumeName"}));
+    EXPECT_TRUE(service->lastDrive.expired()) << "the clicked drive is let go of after the click";
+
+    // The captions label sizes itself: with word wrap it keeps its width and
+    // grows downward; without, it takes its longest line's width.
+    RECT r;
+    GetClientRect(Item(kLabel1), &r);
+    const HDC dc = GetDC(Item(kLabel1));
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Item(kLabel1), WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    LONG widest = 0;
+    for (const wchar_t* caption : {L"Specificatii Drive ", L"Spatiul Liber: ", L"Sistem de Fisiere: ",
+                                   L"Numar Serial: ", L"Spatiul Total: ", L"Nume Volum: "}) {
+        SIZE size;
+        GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &size);
+        widest = std::max(widest, size.cx);
+    }
+    ReleaseDC(Item(kLabel1), dc);
+    EXPECT_EQ(r.right, NineX() ? widest : MulDiv(1452, static_cast<int>(GetDpiForWindow(hwnd)), 1440));
+    EXPECT_GE(r.bottom, 6 * metrics.tmHeight);
+
+    SelectDrive(L"F");
+    EXPECT_EQ(Text(kLabel5), L"F\n0 MB\nFAT\n1\n4 MB\n");
+
+    cd->trackCount = 3;
+    SelectDrive(L"D");
+    script.calls.clear();
+    SelectDrive(L"H");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, L"Drive-ul nu este accesibil");
+    EXPECT_EQ(messages[0].title, L"Tarvolo");
+    EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(script.calls, (Lines{L"GetDrive H", L"IsReady"}));
+    EXPECT_EQ(Text(kLabel5), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
+    EXPECT_EQ(ListLines(kList2), Tracks(1, 3));
+    EXPECT_TRUE(CdShown());
+    EXPECT_TRUE(service->lastDrive.expired());
+
+    script.calls.clear();
+    SelectDrive(L"H");  // the line already selected
+    SelectDrive(L"");   // no line selected
+    EXPECT_TRUE(script.calls.empty());
+}
+
+TEST_P(Details, FailingCallIsReportedAndLaterClicksWork)
+{
+    cd->trackCount = 3;
+    for (const wchar_t* call : {L"GetDrive D", L"IsReady", L"DriveType", L"FreeSpace", L"VolumeName",
+                                L"SetDrive D", L"TrackCount", L"TrackLength 2", L"Show CD"}) {
+        SCOPED_TRACE(call);
+        messages.clear();
+        SelectDrive(L"C");
+        script.failOn = call;
+        SelectDrive(L"D");
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_TRUE(service->lastDrive.expired());
+        script.failOn.clear();
+    }
+    SelectDrive(L"C");
+    SelectDrive(L"D");
+    EXPECT_EQ(ListLines(kList2), Tracks(1, 3));
+    EXPECT_EQ(Text(kLabel5), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
+}
+
+TEST_P(Details, TrackListFollowsTheCountOfTheClickedDrivesDisc)
+{
+    for (short count : {0, 1, 2, 12, 99}) {
+        SCOPED_TRACE(count);
+        cd->trackCount = count;
+        SelectDrive(L"C");
+        SelectDrive(L"D");
+        EXPECT_EQ(ListLines(kList2), count >= 2 ? Tracks(1, count) : Lines{});
+        EXPECT_EQ(CdShown(), count >= 2);
+    }
+    // Each CD-ROM drive is named to the control, and a second listing does
+    // not repeat the first.
+    script.calls.clear();
+    SelectDrive(L"E");
+    EXPECT_EQ(ListLines(kList2), Tracks(1, 99));
+    EXPECT_EQ(std::count(script.calls.begin(), script.calls.end(), L"SetDrive E"), 1);
+    // A fixed disc after a CD empties the list and hides the control.
+    SelectDrive(L"C");
+    EXPECT_TRUE(ListLines(kList2).empty());
+    EXPECT_FALSE(CdShown());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_P(Details, TrackNumberIsTheControlsToChangeAndNeverOverflows)
+{
+    cd->trackCount = 7;
+    cd->changeTrackNo = [](short& trackNo) {
+        if (trackNo == 2)
+            trackNo = 5;
+    };
+    SelectDrive(L"D");
+    Lines expected = Tracks(1, 2);
+    for (const std::wstring& line : Tracks(6, 7))
+        expected.push_back(line);
+    EXPECT_EQ(ListLines(kList2), expected);
+
+    cd->changeTrackNo = nullptr;
+    cd->trackCount = 32767;
+    SelectDrive(L"E");
+    EXPECT_TRUE(messages.empty());
+    const Lines lines = ListLines(kList2);
+    ASSERT_EQ(lines.size(), 32767u);
+    EXPECT_EQ(lines.back(), TrackLine(L" 32767", 32767 % 3600));
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, Details, testing::Values(&kTarvolo, &kTarvolo9x), BuildName);
+
+}  // namespace

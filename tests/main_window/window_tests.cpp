@@ -1,0 +1,171 @@
+#include "main_window_test.h"
+
+#include <span>
+
+namespace {
+
+struct Place {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    TwipRect rect;  // width 0: a caption label, sized to its one line
+};
+
+const Place kTarvoloPlaces[] = {
+    {kLabel3, L"Static", L"Lista Drive-uri", {1200, 240, 0, 0}},
+    {kList1, L"ListBox", L"", {240, 720, 2892, 1392}},
+    {kLabel5, L"Static", L"", {4920, 840, 1332, 1572}},
+    {kLabel2, L"Static", L"Lista Track-uri", {1200, 2280, 0, 0}},
+    {kList2, L"ListBox", L"", {240, 2760, 2892, 1584}},
+    {kCommand1, L"Button", L"Cauta Drive", {2880, 4680, 1212, 372}},
+    {kCommand2, L"Button", L"Despre program", {4320, 4680, 1452, 372}},
+    {0, nullptr, nullptr, {3960, 3000, 1332, 1212}},  // the CD control
+};
+const Place kTarvolo9xPlaces[] = {
+    {kLabel3, L"Static", L"Lista Drive-uri", {1200, 240, 0, 0}},
+    {kList1, L"ListBox", L"", {240, 720, 3012, 1230}},
+    {kLabel5, L"Static", L"", {4920, 840, 1455, 1575}},
+    {kLabel2, L"Static", L"Lista Track-uri", {1200, 2280, 0, 0}},
+    {kList2, L"ListBox", L"", {240, 2760, 3012, 1425}},
+    {kCommand1, L"Button", L"Cauta Drive", {2880, 4680, 1212, 372}},
+    {kCommand2, L"Button", L"Despre program", {4440, 4680, 1452, 372}},
+    {0, nullptr, nullptr, {4200, 2760, 1335, 1215}},
+};
+
+using Window = MainWindowTest;
+
+TEST_P(Window, LaidOutInTwipsAtTheWindowsDpi)
+{
+    wchar_t text[64];
+    GetClassNameW(hwnd, text, 64);
+    EXPECT_STREQ(text, NineX() ? L"Form1" : L"FormPrincipal");
+    GetWindowTextW(hwnd, text, 64);
+    EXPECT_STREQ(text, L"Tarvolo");
+    const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_MINIMIZEBOX);
+    EXPECT_TRUE(GetWindowLongW(Item(kList1), GWL_STYLE) & LBS_SORT);
+    EXPECT_EQ(GetWindowLongW(Item(kList2), GWL_STYLE) & (LBS_SORT | LBS_USETABSTOPS), LBS_USETABSTOPS);
+
+    for (const UINT dpi : {GetDpiForWindow(hwnd), 144u}) {
+        SCOPED_TRACE(dpi);
+        if (dpi == 144) {
+            RECT suggested;
+            GetWindowRect(hwnd, &suggested);
+            SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        }
+        const auto px = [dpi](int twips) { return MulDiv(twips, static_cast<int>(dpi), 1440); };
+        RECT r;
+        GetClientRect(hwnd, &r);
+        EXPECT_EQ(r.right, px(NineX() ? 6630 : 6636));
+        EXPECT_EQ(r.bottom, px(NineX() ? 5445 : 5448));
+        for (const Place& p : NineX() ? std::span(kTarvolo9xPlaces) : std::span(kTarvoloPlaces)) {
+            const HWND control = p.id ? Item(p.id) : cd->site;
+            if (p.id) {
+                GetClassNameW(control, text, 64);
+                EXPECT_EQ(_wcsicmp(text, p.className), 0) << text;
+                EXPECT_EQ(Text(p.id), p.text);
+            }
+            GetWindowRect(control, &r);
+            MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+            SIZE size{px(p.rect.width), px(p.rect.height)};
+            if (p.rect.width == 0) {
+                const HDC dc = GetDC(control);
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+                GetTextExtentPoint32W(dc, p.text, static_cast<int>(wcslen(p.text)), &size);
+                ReleaseDC(control, dc);
+            }
+            EXPECT_EQ(r.left, px(p.rect.left)) << p.id;
+            EXPECT_EQ(r.top, px(p.rect.top)) << p.id;
+            EXPECT_EQ(r.right - r.left, size.cx) << p.id;
+            EXPECT_EQ(r.bottom - r.top, size.cy) << p.id;
+        }
+    }
+}
+
+TEST_P(Window, ChildrenStandInTabOrderAndKeysGoThroughTheDialogManager)
+{
+    std::vector<HWND> order;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        order.push_back(child);
+    EXPECT_EQ(order, (std::vector<HWND>{Item(kLabel1), Item(kCommand1), Item(kList1), cd->site, Item(kList2),
+                                        Item(kCommand2), Item(kLabel2), Item(kLabel3), Item(kLabel5)}));
+
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+    SetFocus(hwnd);
+    const auto key = [&](UINT vk) {
+        MSG message{GetFocus(), WM_KEYDOWN, vk, 0};
+        IsDialogMessageW(hwnd, &message);
+        return GetFocus();
+    };
+    drives = {{L"C"}};
+    EXPECT_EQ(key(VK_RETURN), Item(kCommand1));  // Enter presses the focused button
+    EXPECT_EQ(ListLines(kList1), Lines{L"Drive C: Disc Fix"});
+    EXPECT_EQ((std::vector<HWND>{key(VK_TAB), key(VK_TAB), key(VK_TAB), key(VK_TAB), key(VK_TAB)}),
+              (std::vector<HWND>{Item(kList1), Item(kList2), Item(kCommand2), Item(kCommand1), Item(kList1)}));
+    script.calls.clear();
+    key(VK_RETURN);  // on the list, Enter presses nothing
+    EXPECT_TRUE(script.calls.empty());
+}
+
+TEST_P(Window, SearchListsEveryDriveOnceInLetterOrder)
+{
+    drives = {{L"Z"}, {L"A", 1}, {L"D", 4}, {L"C", 2}, {L"F", 3}, {L"R", 5}, {L"X", 0}, {L"Q", 9}};
+    cd->trackCount = 3;
+    Press(kCommand1);
+    SelectDrive(L"D");
+    ASSERT_TRUE(CdShown() && ListLines(kList2).size() == 3 && !Text(kLabel5).empty());
+    script.calls.clear();
+    Press(kCommand1);
+    EXPECT_EQ(ListLines(kList1),
+              (Lines{L"Drive A: Drive removabil", L"Drive C: Disc Fix", L"Drive D: CDROM", L"Drive F: Disc Remote",
+                     L"Drive Q: Tip necunoscut", L"Drive R: Disc RAM", L"Drive X: Tip necunoscut", L"Drive Z: Disc Fix"}));
+    EXPECT_EQ(ListBox_GetCurSel(Item(kList1)), -1);
+    EXPECT_TRUE(ListLines(kList2).empty());
+    EXPECT_EQ(Text(kLabel1) + Text(kLabel5), L"");
+    EXPECT_FALSE(CdShown());
+    // The 9x build hides the control before it asks the service anything.
+    const Lines start = {script.calls.begin(), script.calls.begin() + 3};
+    EXPECT_EQ(start, NineX() ? (Lines{L"Hide CD", L"Drives", L"Next"}) : (Lines{L"Drives", L"Hide CD", L"Next"}));
+    EXPECT_EQ(service.use_count(), 2) << "the drive collection is let go of after the search";
+
+    drives.clear();
+    Press(kCommand1);
+    EXPECT_TRUE(ListLines(kList1).empty());
+    EXPECT_TRUE(IsWindowEnabled(Item(kList1)));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_P(Window, FailingSearchIsReportedAndLeavesWhatTheBuildHadNotCleared)
+{
+    drives = {{L"C"}, {L"D", 4}};
+    for (const wchar_t* call : {L"Create", L"Drives", L"Next", L"DriveLetter", L"DriveType", L"Hide CD"}) {
+        SCOPED_TRACE(call);
+        if (service) {
+            cd->trackCount = 3;
+            SelectDrive(L"C");
+            SelectDrive(L"D");
+        }
+        messages.clear();
+        script.failOn = call;
+        Press(kCommand1);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(messages[0].title, L"Tarvolo");
+        EXPECT_NE(messages[0].text.find(L"0x8007001F"), std::wstring::npos) << messages[0].text;
+        if (call == std::wstring(L"Drives")) {
+            EXPECT_NE(messages[0].text.find(L"Lista drive-urilor nu a putut fi citita."), std::wstring::npos);
+            EXPECT_EQ(CdShown(), !NineX());
+            EXPECT_EQ(Text(kLabel5).empty(), NineX());
+            EXPECT_EQ(ListLines(kList2).size(), 3u);
+        }
+        script.failOn.clear();
+        Press(kCommand1);
+        EXPECT_EQ(messages.size(), 1u);
+        EXPECT_EQ(ListLines(kList1), (Lines{L"Drive C: Disc Fix", L"Drive D: CDROM"}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, Window, testing::Values(&kTarvolo, &kTarvolo9x), BuildName);
+
+}  // namespace
