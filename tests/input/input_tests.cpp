@@ -121,7 +121,7 @@ protected:
     {
         program.ClickLine(kList1, LineOf(letter));
         ASSERT_TRUE(WaitForDetailsOf(letter)) << "a click on the line of " << static_cast<char>(letter)
-                                              << " did not show its details";
+                                              << " did not show its details; " << program.InputState();
     }
 
     RunningProgram program;
@@ -251,7 +251,7 @@ TEST_P(InputTest, AboutDialogIsModalAndClosesEveryWay)
             const std::vector<HWND> dialogs = program.Windows(L"frmDespre");
             dialog = dialogs.size() == 1 ? dialogs.front() : nullptr;
             return dialog != nullptr;
-        })) << "\"Despre program\" did not open the dialog";
+        })) << "\"Despre program\" did not open the dialog; " << program.InputState();
         EXPECT_EQ(RunningProgram::Text(dialog), L"Despre Tarvolo");
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), program.Window());
         EXPECT_TRUE(WaitFor([&] { return program.Focus() == GetDlgItem(dialog, IDOK); }))

@@ -1,5 +1,6 @@
 #include "running_program.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 
@@ -212,6 +213,21 @@ HWND RunningProgram::Focus() const
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     return GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+std::string RunningProgram::InputState() const
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    char text[160];
+    snprintf(text, sizeof text, "cursor at %ld,%ld; foreground %p, active %p, focus %p, capture %p; main window %p %s",
+             cursor.x, cursor.y, static_cast<void*>(GetForegroundWindow()), static_cast<void*>(info.hwndActive),
+             static_cast<void*>(info.hwndFocus), static_cast<void*>(info.hwndCapture), static_cast<void*>(main),
+             IsWindowEnabled(main) ? "enabled" : "disabled");
+    return text;
 }
 
 std::vector<HWND> RunningProgram::Windows(const wchar_t* className) const

@@ -42,6 +42,8 @@ public:
     std::vector<std::wstring> Lines(int listId) const;
     int Selection(int listId) const;
     HWND Focus() const;
+    // Where the mouse, the activation and the focus are: for failure messages.
+    std::string InputState() const;
     // The program's visible top-level windows of a class.
     std::vector<HWND> Windows(const wchar_t* className) const;
 
