@@ -3,7 +3,6 @@
 #include "running_program.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,9 +47,8 @@ std::vector<std::wstring> SplitLines(const std::wstring& text)
 
 bool IsMegabytes(const std::wstring& text)
 {
-    const size_t digits = text.size() - std::min<size_t>(text.size(), 3);
-    return digits > 0 && text.substr(digits) == L" MB" &&
-           std::all_of(text.begin(), text.begin() + static_cast<long>(digits), iswdigit);
+    const size_t digits = text.find_first_not_of(L"0123456789");
+    return digits > 0 && digits != std::wstring::npos && text.substr(digits) == L" MB";
 }
 
 class InputTest : public testing::TestWithParam<const BuildDifferences*> {
