@@ -30,7 +30,7 @@ protected:
     }
 };
 
-TEST_P(Details, ReadyDriveShowsItsSpecificationsAndANotReadyOneChangesNothing)
+TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
 {
     SelectDrive(L"C");
     EXPECT_EQ(Text(kLabel1), L"Specificatii Drive \nSpatiul Liber: \nSistem de Fisiere: \nNumar Serial: \n"

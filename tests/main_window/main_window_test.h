@@ -24,7 +24,7 @@ struct Script {
     }
 };
 
-struct DriveSpec {
+struct DriveAnswers {
     std::wstring letter;
     long type = 2;
     bool ready = true;
@@ -37,15 +37,15 @@ struct DriveSpec {
 
 class ScriptedDrive : public Drive {
 public:
-    ScriptedDrive(Script& script, const DriveSpec& spec) : script(script), spec(spec) {}
-    HRESULT DriveLetter(std::wstring& v) override { return Get(L"DriveLetter", spec.letter, v); }
-    HRESULT DriveType(long& v) override { return Get(L"DriveType", spec.type, v); }
-    HRESULT IsReady(bool& v) override { return Get(L"IsReady", spec.ready, v); }
-    HRESULT FreeSpace(double& v) override { return Get(L"FreeSpace", spec.freeBytes, v); }
-    HRESULT FileSystem(std::wstring& v) override { return Get(L"FileSystem", spec.fileSystem, v); }
-    HRESULT SerialNumber(long& v) override { return Get(L"SerialNumber", spec.serial, v); }
-    HRESULT TotalSize(double& v) override { return Get(L"TotalSize", spec.totalBytes, v); }
-    HRESULT VolumeName(std::wstring& v) override { return Get(L"VolumeName", spec.volumeName, v); }
+    ScriptedDrive(Script& script, const DriveAnswers& answers) : script(script), answers(answers) {}
+    HRESULT DriveLetter(std::wstring& v) override { return Get(L"DriveLetter", answers.letter, v); }
+    HRESULT DriveType(long& v) override { return Get(L"DriveType", answers.type, v); }
+    HRESULT IsReady(bool& v) override { return Get(L"IsReady", answers.ready, v); }
+    HRESULT FreeSpace(double& v) override { return Get(L"FreeSpace", answers.freeBytes, v); }
+    HRESULT FileSystem(std::wstring& v) override { return Get(L"FileSystem", answers.fileSystem, v); }
+    HRESULT SerialNumber(long& v) override { return Get(L"SerialNumber", answers.serial, v); }
+    HRESULT TotalSize(double& v) override { return Get(L"TotalSize", answers.totalBytes, v); }
+    HRESULT VolumeName(std::wstring& v) override { return Get(L"VolumeName", answers.volumeName, v); }
 
 private:
     template <typename T>
@@ -57,12 +57,12 @@ private:
         return hr;
     }
     Script& script;
-    DriveSpec spec;
+    DriveAnswers answers;
 };
 
 class ScriptedService : public DriveService, public DriveCollection {
 public:
-    ScriptedService(Script& script, const std::vector<DriveSpec>& specs) : script(script), specs(specs) {}
+    ScriptedService(Script& script, const std::vector<DriveAnswers>& answerSets) : script(script), answerSets(answerSets) {}
 
     HRESULT Drives(std::shared_ptr<DriveCollection>& drives) override
     {
@@ -75,18 +75,18 @@ public:
     HRESULT Next(std::shared_ptr<Drive>& drive) override
     {
         drive = nullptr;
-        if (const HRESULT hr = script.Call(L"Next"); FAILED(hr) || next == specs.size())
+        if (const HRESULT hr = script.Call(L"Next"); FAILED(hr) || next == answerSets.size())
             return FAILED(hr) ? hr : S_FALSE;
-        drive = std::make_shared<ScriptedDrive>(script, specs[next++]);
+        drive = std::make_shared<ScriptedDrive>(script, answerSets[next++]);
         return S_OK;
     }
     HRESULT GetDrive(const std::wstring& letter, std::shared_ptr<Drive>& drive) override
     {
         if (const HRESULT hr = script.Call(L"GetDrive " + letter); FAILED(hr))
             return hr;
-        for (const DriveSpec& spec : specs) {
-            if (spec.letter == letter) {
-                drive = std::make_shared<ScriptedDrive>(script, spec);
+        for (const DriveAnswers& answers : answerSets) {
+            if (answers.letter == letter) {
+                drive = std::make_shared<ScriptedDrive>(script, answers);
                 lastDrive = drive;
                 return S_OK;
             }
@@ -99,7 +99,7 @@ public:
 
 private:
     Script& script;
-    const std::vector<DriveSpec>& specs;
+    const std::vector<DriveAnswers>& answerSets;
     size_t next = 0;
 };
 
@@ -229,7 +229,7 @@ protected:
 
     bool CdShown() const { return (GetWindowLongW(cd->site, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-    std::vector<DriveSpec> drives;
+    std::vector<DriveAnswers> drives;
     Script script;
     std::shared_ptr<ScriptedService> service;
     ScriptedCdControl* cd = nullptr;
