@@ -199,16 +199,10 @@ HRESULT MainWindow::OnCreate()
 
 HRESULT MainWindow::CreateControls()
 {
-    const auto child = [this](const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
-                              int id, const TwipRect& place) {
-        const RECT r = TwipsToPixels(place, dpi);
-        const HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style,
-                                             r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd,
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                             GetModuleHandleW(nullptr), nullptr);
-        if (control)
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        return control;
+    const auto child = [this](const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id) {
+        return CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                               nullptr);
     };
     constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
     constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
@@ -216,22 +210,21 @@ HRESULT MainWindow::CreateControls()
 
     // Created in tab order, so that the z-order is the tab order.
     label1 = child(L"STATIC", L"", build.label1WordWrap ? kLabel : SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
-                   kLabel1, build.label1);
-    command1 = child(L"BUTTON", L"Cauta Drive", kButton, 0, kCommand1, kCommand1Place);
-    list1 = child(L"LISTBOX", L"", kList | LBS_SORT | LBS_NOTIFY, WS_EX_CLIENTEDGE, kList1, build.list1);
+                   kLabel1);
+    command1 = child(L"BUTTON", L"Cauta Drive", kButton, 0, kCommand1);
+    list1 = child(L"LISTBOX", L"", kList | LBS_SORT | LBS_NOTIFY, WS_EX_CLIENTEDGE, kList1);
     if (!label1 || !command1 || !list1)
         return LastError();
     if (const HRESULT hr = parts.createCdControl(hwnd, TwipsToPixels(build.ctlCD, dpi), ctlCD); FAILED(hr))
         return hr;
-    list2 = child(L"LISTBOX", L"", kList | LBS_USETABSTOPS, WS_EX_CLIENTEDGE, kList2, build.list2);
-    command2 = child(L"BUTTON", L"Despre program", kButton, 0, kCommand2, build.command2);
-    label2 = child(L"STATIC", L"Lista Track-uri", kLabel, 0, kLabel2, build.label2);
-    label3 = child(L"STATIC", L"Lista Drive-uri", kLabel, 0, kLabel3, kLabel3Place);
-    label5 = child(L"STATIC", L"", kLabel, 0, kLabel5, build.label5);
+    list2 = child(L"LISTBOX", L"", kList | LBS_USETABSTOPS, WS_EX_CLIENTEDGE, kList2);
+    command2 = child(L"BUTTON", L"Despre program", kButton, 0, kCommand2);
+    label2 = child(L"STATIC", L"Lista Track-uri", kLabel, 0, kLabel2);
+    label3 = child(L"STATIC", L"Lista Drive-uri", kLabel, 0, kLabel3);
+    label5 = child(L"STATIC", L"", kLabel, 0, kLabel5);
     if (!list2 || !command2 || !label2 || !label3 || !label5)
         return LastError();
-    SizeLabelToText(label2, false);
-    SizeLabelToText(label3, false);
+    PlaceControls();
     return S_OK;
 }
 
@@ -255,6 +248,14 @@ void MainWindow::OnDpiChanged(UINT newDpi, const RECT& suggested)
                  outer.bottom - outer.top + TwipsToPixels(build.clientArea.height, dpi) - client.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
+    PlaceControls();
+    Check(ctlCD->Move(TwipsToPixels(build.ctlCD, dpi)), kLayoutFailed);
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+// Every control at its stored place for the window's DPI, in the window's font.
+void MainWindow::PlaceControls()
+{
     const struct {
         HWND control;
         TwipRect place;
@@ -272,8 +273,6 @@ void MainWindow::OnDpiChanged(UINT newDpi, const RECT& suggested)
     SizeLabelToText(label3, false);
     if (label1AutoSize)
         SizeLabelToText(label1, build.label1WordWrap);
-    Check(ctlCD->Move(TwipsToPixels(build.ctlCD, dpi)), kLayoutFailed);
-    InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 void MainWindow::OnDestroy()

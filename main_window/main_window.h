@@ -59,6 +59,7 @@ private:
     void OnDestroy();
 
     HRESULT CreateControls();
+    void PlaceControls();
     void SizeLabelToText(HWND label, bool wordWrap);
 
     // Handlers, named after their control and event.
