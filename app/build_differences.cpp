@@ -16,7 +16,6 @@ const BuildDifferences kTarvolo = {
     .cdControlDll = L"Divazid.dll",
     .cdControlLibId = {0x3C6112DF, 0x46D1, 0x4EDE, {0x93, 0x04, 0x8D, 0x44, 0x71, 0x27, 0xC5, 0xBA}},
     .aboutClientArea = {5736, 3564},
-    .picIcon = {432, 432},
     .line1Element1 = {120, 2520, 5690, 2520},
     .line1Element0 = {120, 2520, 5675, 2520},
 };
@@ -37,7 +36,6 @@ const BuildDifferences kTarvolo9x = {
     .cdControlDll = L"DIVAZID.DLL",
     .cdControlLibId = {0x0CE5E163, 0xA1BA, 0x11D7, {0x8F, 0xFC, 0x00, 0x50, 0x56, 0x72, 0x02, 0xF7}},
     .aboutClientArea = {5730, 3555},
-    .picIcon = {540, 540},
     .line1Element1 = {120, 2514, 5684, 2514},
     .line1Element0 = {120, 2514, 5669, 2514},
 };

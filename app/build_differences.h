@@ -50,7 +50,6 @@ struct BuildDifferences {
 
     // About dialog.
     TwipSize aboutClientArea;
-    TwipSize picIcon;
     TwipLine line1Element1;
     TwipLine line1Element0;
 };
