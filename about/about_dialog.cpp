@@ -1,6 +1,7 @@
 #include "about_dialog.h"
 
 #include "about_texts.h"
+#include "failure_report.h"
 #include "identity.h"
 #include "ui_metrics.h"
 
@@ -46,12 +47,6 @@ struct IconDeleter {
     void operator()(HICON icon) const { DestroyIcon(icon); }
 };
 using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-
-HRESULT LastError()
-{
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
 
 int ScalePixels(int pixels, UINT dpi)
 {

@@ -1,16 +1,11 @@
 #include "identity.h"
 
+#include "failure_report.h"
 #include "resource.h"
 
 #include <vector>
 
 namespace {
-
-HRESULT LastError()
-{
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
 
 HRESULT ReadVersionResource(std::vector<BYTE>& data)
 {

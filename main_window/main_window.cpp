@@ -38,12 +38,6 @@ const wchar_t kAddTrackFailed[] = L"Track-ul nu a putut fi adaugat in lista.";
 const wchar_t kAboutFailed[] = L"Fereastra Despre program nu a putut fi deschisa.";
 const wchar_t kLayoutFailed[] = L"Controlul CD nu a putut fi asezat pe fereastra.";
 
-HRESULT LastError()
-{
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
-
 HRESULT RegisterWindowClass(const wchar_t* className, WNDPROC windowProc)
 {
     WNDCLASSEXW wc{};
