@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Prepares the Wine prefix $WINEPREFIX for the tests: besides C: and Z: as
+# Prepares the Wine prefix $WINEPREFIX for the tests: a virtual desktop for
+# every window and, besides C: and Z: as
 # Wine makes them, one drive of each type, a labelled drive with a serial
 # number, a drive that is not ready and drives of exact sizes. Safe to run
 # again on the same prefix. tests/drive_service/test_drives.h holds the same
@@ -73,6 +74,11 @@ reg="$drives/drives.reg"
     read -r letter _ type _ <<<"$entry"
     printf '"%s:"="%s"\r\n' "$letter" "$type"
   done
+  # Every window opens in one Wine virtual desktop: Wine draws the frames
+  # itself and gives focus and activation as Windows does, with no window
+  # manager in between.
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n'
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n'
 } >"$reg"
 # Z: is the Unix root in every prefix.
 "$WINE64" regedit /S "Z:${reg//\//\\}"

@@ -26,10 +26,5 @@ start_xvfb
 # they do not hold the output of the first test open.
 "$WINESERVER" -p
 "$WINE64" wineboot </dev/null >/dev/null 2>&1
-# Every window of the tests opens in one Wine virtual desktop: Wine draws the
-# frames itself and gives focus and activation as Windows does, with no
-# window manager in between.
-"$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-"$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
 
 ctest --test-dir "$build" --output-on-failure --no-tests=error --timeout 300
