@@ -1,35 +1,26 @@
 #include "main_window_test.h"
 
-#include <span>
-
 namespace {
 
+// Each control's place in the Tarvolo and the Tarvolo9x build, in twips; a
+// width of 0 marks a caption label, sized to its one line.
 struct Place {
     int id;
     const wchar_t* className;
     const wchar_t* text;
-    TwipRect rect;  // width 0: a caption label, sized to its one line
+    TwipRect nt;
+    TwipRect nineX;
 };
 
-const Place kTarvoloPlaces[] = {
-    {kLabel3, L"Static", L"Lista Drive-uri", {1200, 240, 0, 0}},
-    {kList1, L"ListBox", L"", {240, 720, 2892, 1392}},
-    {kLabel5, L"Static", L"", {4920, 840, 1332, 1572}},
-    {kLabel2, L"Static", L"Lista Track-uri", {1200, 2280, 0, 0}},
-    {kList2, L"ListBox", L"", {240, 2760, 2892, 1584}},
-    {kCommand1, L"Button", L"Cauta Drive", {2880, 4680, 1212, 372}},
-    {kCommand2, L"Button", L"Despre program", {4320, 4680, 1452, 372}},
-    {0, nullptr, nullptr, {3960, 3000, 1332, 1212}},  // the CD control
-};
-const Place kTarvolo9xPlaces[] = {
-    {kLabel3, L"Static", L"Lista Drive-uri", {1200, 240, 0, 0}},
-    {kList1, L"ListBox", L"", {240, 720, 3012, 1230}},
-    {kLabel5, L"Static", L"", {4920, 840, 1455, 1575}},
-    {kLabel2, L"Static", L"Lista Track-uri", {1200, 2280, 0, 0}},
-    {kList2, L"ListBox", L"", {240, 2760, 3012, 1425}},
-    {kCommand1, L"Button", L"Cauta Drive", {2880, 4680, 1212, 372}},
-    {kCommand2, L"Button", L"Despre program", {4440, 4680, 1452, 372}},
-    {0, nullptr, nullptr, {4200, 2760, 1335, 1215}},
+const Place kPlaces[] = {
+    {kLabel3, L"Static", L"Lista Drive-uri", {1200, 240, 0, 0}, {1200, 240, 0, 0}},
+    {kList1, L"ListBox", L"", {240, 720, 2892, 1392}, {240, 720, 3012, 1230}},
+    {kLabel5, L"Static", L"", {4920, 840, 1332, 1572}, {4920, 840, 1455, 1575}},
+    {kLabel2, L"Static", L"Lista Track-uri", {1200, 2280, 0, 0}, {1200, 2280, 0, 0}},
+    {kList2, L"ListBox", L"", {240, 2760, 2892, 1584}, {240, 2760, 3012, 1425}},
+    {kCommand1, L"Button", L"Cauta Drive", {2880, 4680, 1212, 372}, {2880, 4680, 1212, 372}},
+    {kCommand2, L"Button", L"Despre program", {4320, 4680, 1452, 372}, {4440, 4680, 1452, 372}},
+    {0, nullptr, nullptr, {3960, 3000, 1332, 1212}, {4200, 2760, 1335, 1215}},  // the CD control
 };
 
 using Window = MainWindowTest;
@@ -58,7 +49,8 @@ TEST_P(Window, LaidOutInTwipsAtTheWindowsDpi)
         GetClientRect(hwnd, &r);
         EXPECT_EQ(r.right, px(NineX() ? 6630 : 6636));
         EXPECT_EQ(r.bottom, px(NineX() ? 5445 : 5448));
-        for (const Place& p : NineX() ? std::span(kTarvolo9xPlaces) : std::span(kTarvoloPlaces)) {
+        for (const Place& p : kPlaces) {
+            const TwipRect& place = NineX() ? p.nineX : p.nt;
             const HWND control = p.id ? Item(p.id) : cd->site;
             if (p.id) {
                 GetClassNameW(control, text, 64);
@@ -67,15 +59,15 @@ TEST_P(Window, LaidOutInTwipsAtTheWindowsDpi)
             }
             GetWindowRect(control, &r);
             MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
-            SIZE size{px(p.rect.width), px(p.rect.height)};
-            if (p.rect.width == 0) {
+            SIZE size{px(place.width), px(place.height)};
+            if (place.width == 0) {
                 const HDC dc = GetDC(control);
                 SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
                 GetTextExtentPoint32W(dc, p.text, static_cast<int>(wcslen(p.text)), &size);
                 ReleaseDC(control, dc);
             }
-            EXPECT_EQ(r.left, px(p.rect.left)) << p.id;
-            EXPECT_EQ(r.top, px(p.rect.top)) << p.id;
+            EXPECT_EQ(r.left, px(place.left)) << p.id;
+            EXPECT_EQ(r.top, px(place.top)) << p.id;
             EXPECT_EQ(r.right - r.left, size.cx) << p.id;
             EXPECT_EQ(r.bottom - r.top, size.cy) << p.id;
         }
