@@ -98,7 +98,7 @@ class CdInfoControl final : public IDispatch,
                             public IProvideClassInfo {
 public:
     CdInfoControl(const CLSID& clsid, int typeLibIndex)
-        : clsid_(clsid), typeLibIndex_(typeLibIndex), listing_(ReadDiscTrackSeconds, FirstCdromDrive)
+        : clsid_(clsid), typeLibIndex_(typeLibIndex), listing_(ReadDiscTracks, FirstCdromDrive)
     {
         ModuleAddRef();
     }
@@ -543,7 +543,7 @@ private:
         if (SUCCEEDED(hr))
             hr = inPlaceSite->GetWindowContext(&frame, &document, &position, &clip, &frameInfo);
         if (SUCCEEDED(hr)) {
-            window_ = CreateControlWindow(parent, position, listing_);
+            window_ = CreateControlWindow(parent, position);
             if (!window_)
                 hr = HRESULT_FROM_WIN32(GetLastError());
         }
@@ -551,6 +551,7 @@ private:
             Deactivate();
             return hr;
         }
+        Redraw();
         return S_OK;
     }
 
@@ -569,7 +570,7 @@ private:
     void Redraw() const
     {
         if (window_)
-            InvalidateRect(window_, nullptr, TRUE);
+            ShowSummary(window_, DiscSummaryText(listing_.TrackCount(), listing_.TotalSeconds()));
     }
 
     std::atomic<ULONG> references_{1};

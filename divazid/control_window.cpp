@@ -1,10 +1,9 @@
 #include "control_window.h"
 
-#include "disc_listing.h"
 #include "divazid.h"
 
 #include <algorithm>
-#include <string>
+#include <new>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -61,17 +60,44 @@ void DrawDisc(HDC dc, int centreX, int centreY, int diameter)
     circle(diameter / 8);
 }
 
-void Paint(HWND window, HDC dc, const DiscListing& listing)
+// The toolkit's message font at the DPI the window is shown at, made anew
+// when that DPI changes.
+class WindowFont {
+public:
+    ~WindowFont() { DeleteObject(font_); }
+
+    HFONT For(HWND window)
+    {
+        const UINT dpi = GetDpiForWindow(window);
+        if (font_ && dpi == dpi_)
+            return font_;
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+            return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        DeleteObject(font_);
+        font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+        dpi_ = dpi;
+        return font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }
+
+private:
+    HFONT font_ = nullptr;
+    UINT dpi_ = 0;
+};
+
+void Paint(HWND window, HDC dc, WindowFont& windowFont)
 {
     RECT client{};
     GetClientRect(window, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
 
-    Selected font(dc, GetStockObject(DEFAULT_GUI_FONT));
+    Selected font(dc, windowFont.For(window));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    const std::wstring summary = DiscSummaryText(listing.TrackCount(), listing.TotalSeconds());
-    const int lines = summary.empty() ? 0 : 2;
+    std::wstring summary(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    summary.resize(static_cast<size_t>(GetWindowTextW(window, summary.data(), static_cast<int>(summary.size()))));
+    const int lines = summary.empty() ? 0 : 1 + static_cast<int>(std::count(summary.begin(), summary.end(), L'\n'));
     const int textHeight = lines * metrics.tmHeight;
 
     const int width = client.right - client.left;
@@ -91,17 +117,23 @@ void Paint(HWND window, HDC dc, const DiscListing& listing)
 
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    auto* font = reinterpret_cast<WindowFont*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
-    case WM_NCCREATE: {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    case WM_NCCREATE:
+        font = new (std::nothrow) WindowFont;
+        if (!font)
+            return FALSE;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(font));
         break;
-    }
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete font;
+        break;
     case WM_PAINT: {
         PAINTSTRUCT paint{};
         HDC dc = BeginPaint(window, &paint);
-        if (const auto* listing = reinterpret_cast<const DiscListing*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
-            Paint(window, dc, *listing);
+        if (font)
+            Paint(window, dc, *font);
         EndPaint(window, &paint);
         return 0;
     }
@@ -115,7 +147,7 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-HWND CreateControlWindow(HWND parent, const RECT& rect, const DiscListing& listing)
+HWND CreateControlWindow(HWND parent, const RECT& rect)
 {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -127,12 +159,16 @@ HWND CreateControlWindow(HWND parent, const RECT& rect, const DiscListing& listi
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return nullptr;
 
-    // The listing is only read by the window, which the control destroys
-    // before the listing goes.
     return CreateWindowExW(0, DIVAZID_WINDOW_CLASS, nullptr,
                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect.left, rect.top,
                            rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
-                           Module(), const_cast<DiscListing*>(&listing));
+                           Module(), nullptr);
+}
+
+void ShowSummary(HWND window, const std::wstring& summary)
+{
+    SetWindowTextW(window, summary.c_str());
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 void UnregisterControlWindowClass()

@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
-class DiscListing;
+#include <string>
 
 // The control's in-place window: a child of parent at rect, of class
-// VAdaveve, drawing a disc emblem and the summary of listing's last reading.
-// It takes no part in keyboard navigation: it is no tab stop.
-HWND CreateControlWindow(HWND parent, const RECT& rect, const DiscListing& listing);
+// VAdaveve, drawing a disc emblem with its window text (the disc's summary)
+// below it. It takes no part in keyboard navigation: it is no tab stop.
+HWND CreateControlWindow(HWND parent, const RECT& rect);
+
+// Shows a new summary: the window's text, which screen readers read too.
+void ShowSummary(HWND window, const std::wstring& summary);
 
 // Called when the DLL leaves the process.
 void UnregisterControlWindowClass();

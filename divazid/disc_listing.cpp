@@ -1,9 +1,8 @@
 #include "disc_listing.h"
 
-#include <numeric>
 #include <utility>
 
-DiscListing::DiscListing(ReadTrackSeconds read, FindFirstCdrom firstCdrom)
+DiscListing::DiscListing(ReadTracks read, FindFirstCdrom firstCdrom)
     : read_(std::move(read)), firstCdrom_(std::move(firstCdrom))
 {
 }
@@ -33,7 +32,7 @@ wchar_t DiscListing::Drive() const
 long DiscListing::ReadTrackCount()
 {
     const wchar_t letter = Drive();
-    tracks_ = letter != 0 ? read_(letter) : std::vector<long>{};
+    tracks_ = letter != 0 ? read_(letter) : std::vector<DiscTrack>{};
     return TrackCount();
 }
 
@@ -43,7 +42,7 @@ std::optional<long> DiscListing::TrackSeconds(long trackNo)
         ReadTrackCount();
     if (trackNo < 1 || trackNo > TrackCount())
         return std::nullopt;
-    return (*tracks_)[static_cast<std::size_t>(trackNo - 1)];
+    return WholeSeconds((*tracks_)[static_cast<std::size_t>(trackNo - 1)].frames);
 }
 
 long DiscListing::TrackCount() const
@@ -53,7 +52,12 @@ long DiscListing::TrackCount() const
 
 long DiscListing::TotalSeconds() const
 {
-    return tracks_ ? std::accumulate(tracks_->begin(), tracks_->end(), 0L) : 0;
+    if (!tracks_)
+        return 0;
+    std::uint32_t audioFrames = 0;
+    for (const DiscTrack& track : *tracks_)
+        audioFrames += track.isData ? 0 : track.frames;
+    return WholeSeconds(audioFrames);
 }
 
 namespace {

@@ -6,16 +6,18 @@
 #include <string_view>
 #include <vector>
 
+#include "toc.h"
+
 // What the control reports on: the drive whose disc it reads, and the table
 // of track lengths read for the current listing. A listing starts with the
 // track count, which reads the disc; the track lengths are answered from that
 // reading, so one listing reads the disc once.
 class DiscListing {
 public:
-    using ReadTrackSeconds = std::function<std::vector<long>(wchar_t driveLetter)>;
+    using ReadTracks = std::function<std::vector<DiscTrack>(wchar_t driveLetter)>;
     using FindFirstCdrom = std::function<wchar_t()>;
 
-    DiscListing(ReadTrackSeconds read, FindFirstCdrom firstCdrom);
+    DiscListing(ReadTracks read, FindFirstCdrom firstCdrom);
 
     // One drive letter, or an empty text for the machine's first CD-ROM
     // drive. false (and nothing changed) for anything else.
@@ -30,15 +32,16 @@ public:
     // was set.
     std::optional<long> TrackSeconds(long trackNo);
 
-    // The last reading: its number of tracks and their total time.
+    // The last reading: its number of tracks, and the playing time of its
+    // audio in whole seconds, counted in frames and without data tracks.
     long TrackCount() const;
     long TotalSeconds() const;
 
 private:
-    ReadTrackSeconds read_;
+    ReadTracks read_;
     FindFirstCdrom firstCdrom_;
     wchar_t drive_ = 0;
-    std::optional<std::vector<long>> tracks_;
+    std::optional<std::vector<DiscTrack>> tracks_;
 };
 
 // The text the control shows under its emblem: the number of tracks and the

@@ -5,8 +5,7 @@
 #include <ntddcdrm.h>
 
 #include <string>
-
-#include "toc.h"
+#include <utility>
 
 namespace {
 
@@ -53,7 +52,7 @@ bool DiscPresent(HANDLE device)
 
 }  // namespace
 
-std::vector<long> ReadDiscTrackSeconds(wchar_t driveLetter)
+std::vector<DiscTrack> ReadDiscTracks(wchar_t driveLetter)
 {
     if (driveLetter >= L'a' && driveLetter <= L'z')
         driveLetter = static_cast<wchar_t>(driveLetter - L'a' + L'A');
@@ -73,15 +72,8 @@ std::vector<long> ReadDiscTrackSeconds(wchar_t driveLetter)
                          &returned, nullptr))
         return {};
 
-    const auto frames =
-        ParseTocTrackFrames(reinterpret_cast<const std::uint8_t*>(&toc), returned);
-    if (!frames)
-        return {};
-    std::vector<long> seconds;
-    seconds.reserve(frames->size());
-    for (const std::uint32_t length : *frames)
-        seconds.push_back(WholeSeconds(length));
-    return seconds;
+    auto tracks = ParseToc(reinterpret_cast<const std::uint8_t*>(&toc), returned);
+    return tracks ? std::move(*tracks) : std::vector<DiscTrack>{};
 }
 
 wchar_t FirstCdromDrive()

@@ -40,8 +40,7 @@ std::optional<Entry> ReadEntry(const std::uint8_t* entry, std::uint8_t expectedN
 
 }  // namespace
 
-std::optional<std::vector<std::uint32_t>> ParseTocTrackFrames(const std::uint8_t* data,
-                                                              std::size_t size)
+std::optional<std::vector<DiscTrack>> ParseToc(const std::uint8_t* data, std::size_t size)
 {
     if (data == nullptr || size < kHeaderSize)
         return std::nullopt;
@@ -70,10 +69,10 @@ std::optional<std::vector<std::uint32_t>> ParseTocTrackFrames(const std::uint8_t
     if (entries.front().start < kFirstTrackMinStart)
         return std::nullopt;
 
-    std::vector<std::uint32_t> lengths;
-    lengths.reserve(trackCount);
+    std::vector<DiscTrack> tracks;
+    tracks.reserve(trackCount);
     for (std::size_t i = 0; i < trackCount; ++i)
-        lengths.push_back(entries[i + 1].start - entries[i].start);
+        tracks.push_back({entries[i + 1].start - entries[i].start, entries[i].isData});
 
     // An Enhanced CD: audio tracks, then a data track in a later session. The
     // data track's start lies past the gap between the sessions, which does
@@ -83,7 +82,7 @@ std::optional<std::vector<std::uint32_t>> ParseTocTrackFrames(const std::uint8_t
         const Entry& dataTrack = entries[trackCount - 1];
         if (dataTrack.isData && !audio.isData &&
             dataTrack.start - audio.start > kSessionGapFrames)
-            lengths[trackCount - 2] = dataTrack.start - kSessionGapFrames - audio.start;
+            tracks[trackCount - 2].frames = dataTrack.start - kSessionGapFrames - audio.start;
     }
-    return lengths;
+    return tracks;
 }

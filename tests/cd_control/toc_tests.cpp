@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "disc_listing.h"
 #include "toc.h"
 
 namespace {
@@ -29,9 +30,9 @@ Bytes Disc(std::uint8_t first, const Frames& starts, const std::vector<bool>& da
     return toc;
 }
 
-std::optional<Frames> Parse(const Bytes& toc)
+std::optional<std::vector<DiscTrack>> Parse(const Bytes& toc)
 {
-    return ParseTocTrackFrames(toc.data(), toc.size());
+    return ParseToc(toc.data(), toc.size());
 }
 
 Bytes With(Bytes toc, std::size_t offset, std::uint8_t value)
@@ -43,31 +44,43 @@ Bytes With(Bytes toc, std::size_t offset, std::uint8_t value)
 // Three tracks of 1182, 539 and 389 frames.
 const Bytes kThree = Disc(1, {150, 1332, 1871, 2260});
 
-TEST(TocParser, TrackLengthsInFramesAndWholeSeconds)
+// Each track's length, and what the control shows under its emblem: the
+// disc's audio playing time, counted in frames.
+TEST(TocParser, TrackLengthsAndTheDiscsPlayingTime)
 {
     // The driver's padded buffer and a 99-track disc come from the corpus.
-    const struct { const char* what; Bytes toc; Frames frames; std::vector<long> seconds; } discs[] = {
-        {"one track", Disc(1, {150, 452}), {302}, {4}},
-        {"tracks 4 and 5", Disc(4, {150, 300, 452}), {150, 152}, {2, 2}},
-        {"three tracks", kThree, {1182, 539, 389}, {15, 7, 5}},
-        {"ending at 79:59:74", Disc(1, {150, 284645, 359999}), {284495, 75354}, {3793, 1004}},
-        // Enhanced CD: the data track starts 11,400 frames after the audio ends.
+    const struct { const char* what; Bytes toc; Frames frames; std::vector<long> seconds; const wchar_t* summary; } discs[] = {
+        {"one track", Disc(1, {150, 452}), {302}, {4}, L"Track-uri: 1\nDurata: 0:04"},
+        {"tracks 4 and 5", Disc(4, {150, 300, 452}), {150, 152}, {2, 2}, L"Track-uri: 2\nDurata: 0:04"},
+        // 28.1 s in all, though the whole seconds of the tracks add up to 27.
+        {"three tracks", kThree, {1182, 539, 389}, {15, 7, 5}, L"Track-uri: 3\nDurata: 0:28"},
+        {"ending at 79:59:74", Disc(1, {150, 284645, 359999}), {284495, 75354}, {3793, 1004},
+         L"Track-uri: 2\nDurata: 1:19:57"},
+        // Enhanced CD: the data track starts 11,400 frames after the audio
+        // ends, and its time is no playing time.
         {"enhanced", Disc(1, {150, 20150, 61550, 111550}, {false, false, true}), {20000, 30000, 50000},
-         {266, 400, 666}},
+         {266, 400, 666}, L"Track-uri: 3\nDurata: 11:06"},
         {"enhanced, gap longer than the audio", Disc(1, {150, 11550, 20000}, {false, true}), {11400, 8450},
-         {152, 112}},
+         {152, 112}, L"Track-uri: 2\nDurata: 2:32"},
         {"mixed mode: data first, no gap", Disc(1, {150, 20150, 40150}, {true, false}), {20000, 20000},
-         {266, 266}},
+         {266, 266}, L"Track-uri: 2\nDurata: 4:26"},
     };
     for (const auto& d : discs) {
         SCOPED_TRACE(d.what);
-        const auto frames = Parse(d.toc);
-        ASSERT_TRUE(frames);
-        EXPECT_EQ(*frames, d.frames);
+        const auto tracks = Parse(d.toc);
+        ASSERT_TRUE(tracks);
+        Frames frames;
+        for (const DiscTrack& t : *tracks)
+            frames.push_back(t.frames);
+        EXPECT_EQ(frames, d.frames);
+
+        DiscListing listing([&](wchar_t) { return *tracks; }, [] { return L'D'; });
+        EXPECT_EQ(listing.ReadTrackCount(), static_cast<long>(d.seconds.size()));
         std::vector<long> seconds;
-        for (const auto f : *frames)
-            seconds.push_back(WholeSeconds(f));
+        for (long n = 1; n <= listing.TrackCount(); ++n)
+            seconds.push_back(listing.TrackSeconds(n).value_or(-1));
         EXPECT_EQ(seconds, d.seconds);
+        EXPECT_EQ(DiscSummaryText(listing.TrackCount(), listing.TotalSeconds()), d.summary);
     }
 }
 
@@ -100,7 +113,7 @@ TEST(TocParser, RejectsMalformedTables)
         SCOPED_TRACE(c.what);
         EXPECT_FALSE(Parse(c.toc));
     }
-    EXPECT_FALSE(ParseTocTrackFrames(nullptr, 804));
+    EXPECT_FALSE(ParseToc(nullptr, 804));
 }
 
 // The fuzzer's seed tables: valid-* parse, malformed-* do not, and whatever
@@ -112,14 +125,14 @@ TEST(TocParser, FuzzCorpusReplay)
         const std::string name = item.path().filename().string();
         SCOPED_TRACE(name);
         std::ifstream in(item.path(), std::ios::binary);
-        const auto frames = Parse(Bytes(std::istreambuf_iterator<char>(in), {}));
+        const auto tracks = Parse(Bytes(std::istreambuf_iterator<char>(in), {}));
         ++files;
-        EXPECT_EQ(frames.has_value(), name.starts_with("valid-"));  // the others are malformed-*
-        if (frames) {
-            EXPECT_GE(frames->size(), 1u);
-            EXPECT_LE(frames->size(), 99u);
-            for (const auto length : *frames)
-                EXPECT_GT(length, 0u);
+        EXPECT_EQ(tracks.has_value(), name.starts_with("valid-"));  // the others are malformed-*
+        if (tracks) {
+            EXPECT_GE(tracks->size(), 1u);
+            EXPECT_LE(tracks->size(), 99u);
+            for (const DiscTrack& t : *tracks)
+                EXPECT_GT(t.frames, 0u);
         }
     }
     EXPECT_GE(files, 10u);

@@ -12,13 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     // A copy sized exactly to the input, so any read past it is caught.
     const std::vector<std::uint8_t> input(data, data + size);
-    const auto frames = ParseTocTrackFrames(input.data(), input.size());
-    if (!frames)
+    const auto tracks = ParseToc(input.data(), input.size());
+    if (!tracks)
         return 0;
-    if (frames->empty() || frames->size() > 99)
+    if (tracks->empty() || tracks->size() > 99)
         std::abort();
-    for (const std::uint32_t length : *frames) {
-        if (length == 0)
+    for (const DiscTrack& track : *tracks) {
+        if (track.frames == 0)
             std::abort();
     }
     return 0;
