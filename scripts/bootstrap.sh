@@ -9,6 +9,7 @@ packages=(
   wine wine64 fonts-wine                        # runs the programs and tests
   xvfb xauth x11-utils imagemagick              # virtual display, screenshots
   clang libclang-rt-14-dev                      # the parser's fuzz harness
+  gcc libc6-dev                                 # the tests' emulated CD-ROM drive
 )
 
 missing=()

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Prepares the Wine prefix $WINEPREFIX for the tests: a virtual desktop for
-# every window and, besides C: and Z: as
-# Wine makes them, one drive of each type, a labelled drive with a serial
-# number, a drive that is not ready and drives of exact sizes. Safe to run
-# again on the same prefix. tests/drive_service/test_drives.h holds the same
-# letters and what the tests expect of them.
+# every window and, besides C: and Z: as Wine makes them, one drive of each
+# type, a labelled drive with a serial number, drives of exact sizes and two
+# emulated CD-ROM drives, one of them without a disc and so not ready. Safe
+# to run again on the same prefix. tests/drive_service/test_drives.h holds
+# the same letters and what the tests expect of them.
 #
 # Drives of exact sizes are tmpfs mounts, which need root and a machine that
 # allows them; scripts/release_test_prefix.sh unmounts them. Where mounting is
@@ -25,14 +25,14 @@ mkdir -p "$drives"
 # sizes fall exactly on a half megabyte (2.5, 3.5 and 0.5).
 layout=(
   "a floppy floppy -"
-  "d cdrom cdrom -"
+  "d cdrom-d cdrom -"
   "e data hd 20003880960"
   "n network network -"
   "r ramdisk ramdisk -"
   "t size-2.5m hd 2621440"
   "u size-3.5m hd 3670016"
   "v size-0.5m hd 524288"
-  "x empty-cdrom cdrom -"
+  "x cdrom-x cdrom -"
 )
 
 mount_exact() {
@@ -55,12 +55,21 @@ mount_exact() {
 for entry in "${layout[@]}"; do
   read -r letter folder _ bytes <<<"$entry"
   ln -sfn "../test-drives/$folder" "$WINEPREFIX/dosdevices/$letter:"
-  # A drive whose folder is missing is a drive without a medium: not ready.
-  [ "$folder" = empty-cdrom ] && continue
   mkdir -p "$drives/$folder"
   [ "$bytes" = - ] || mount_exact "$drives/$folder" "$bytes"
 done
-rm -rf "${drives:?}/empty-cdrom"
+
+# The CD-ROM drives are emulated (scripts/cd_emulator): the device of each is
+# a disc description beside its folder, which the tests rewrite to insert,
+# change and eject discs. D holds an audio disc of three tracks. X holds
+# none, and like a real CD-ROM drive without a disc it is not ready: its
+# folder is missing.
+for letter in d x; do
+  ln -sfn "../test-drives/cdrom-$letter.cdemu" "$WINEPREFIX/dosdevices/$letter::"
+done
+printf 'audio 150\naudio 18525\naudio 36300\nlead-out 54000\n' >"$drives/cdrom-d.cdemu"
+: >"$drives/cdrom-x.cdemu"
+rmdir "$drives/cdrom-x"
 
 # Wine reads a drive's label and serial number (hexadecimal) from these files
 # at its root.

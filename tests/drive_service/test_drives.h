@@ -15,9 +15,9 @@ struct TestDrive {
 };
 
 // Every drive of the prefix, in letter order: A removable; C and Z fixed,
-// Wine's own; D a CD-ROM drive with a medium (a plain folder); E fixed and
+// Wine's own; D an emulated CD-ROM drive holding an audio disc; E fixed and
 // labelled; N network; R a RAM disk; T, U and V fixed, of 2.5, 3.5 and 0.5 MB;
-// X a CD-ROM drive without a medium.
+// X an emulated CD-ROM drive without a disc.
 inline constexpr std::array<TestDrive, 11> kTestDrives{{
     {L'A', 1}, {L'C', 2}, {L'D', 4}, {L'E', 2}, {L'N', 3}, {L'R', 5},
     {L'T', 2}, {L'U', 2}, {L'V', 2}, {L'X', 4}, {L'Z', 2},
@@ -31,7 +31,7 @@ inline constexpr wchar_t kLabelledDrive = L'E';
 inline constexpr wchar_t kLabelledVolumeName[] = L"SISTEM";
 inline constexpr long kLabelledSerialNumber = -913;  // 0xFFFFFC6F
 
-// A CD-ROM drive without a medium: in the drive collection and found by
+// A CD-ROM drive without a disc: in the drive collection and found by
 // letter, but not ready, and its sizes cannot be read.
 inline constexpr wchar_t kNotReadyDrive = L'X';
 
