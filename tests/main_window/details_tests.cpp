@@ -104,29 +104,6 @@ TEST_P(Details, FailingCallIsReportedAndLaterClicksWork)
     EXPECT_EQ(Text(kLabel5), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
 }
 
-TEST_P(Details, TrackListFollowsTheCountOfTheClickedDrivesDisc)
-{
-    for (short count : {0, 1, 2, 12, 99}) {
-        SCOPED_TRACE(count);
-        cd->trackCount = count;
-        SelectDrive(L"C");
-        SelectDrive(L"D");
-        EXPECT_EQ(ListLines(kList2), count >= 2 ? Tracks(1, count) : Lines{});
-        EXPECT_EQ(CdShown(), count >= 2);
-    }
-    // Each CD-ROM drive is named to the control, and a second listing does
-    // not repeat the first.
-    script.calls.clear();
-    SelectDrive(L"E");
-    EXPECT_EQ(ListLines(kList2), Tracks(1, 99));
-    EXPECT_EQ(std::count(script.calls.begin(), script.calls.end(), L"SetDrive E"), 1);
-    // A fixed disc after a CD empties the list and hides the control.
-    SelectDrive(L"C");
-    EXPECT_TRUE(ListLines(kList2).empty());
-    EXPECT_FALSE(CdShown());
-    EXPECT_TRUE(messages.empty());
-}
-
 TEST_P(Details, TrackNumberIsTheControlsToChangeAndNeverOverflows)
 {
     cd->trackCount = 7;

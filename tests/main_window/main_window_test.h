@@ -184,7 +184,7 @@ protected:
         }
     }
 
-    virtual HRESULT CreateDriveService(std::shared_ptr<DriveService>& fso)
+    HRESULT CreateDriveService(std::shared_ptr<DriveService>& fso)
     {
         if (const HRESULT hr = script.Call(L"Create"); FAILED(hr))
             return hr;

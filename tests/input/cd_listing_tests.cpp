@@ -1,0 +1,209 @@
+// Audio CDs through the whole platform path: the real program and its real
+// CD control read the test prefix's emulated CD-ROM drives (scripts/cd_emulator)
+// through the platform's CD driver, while the test inserts, changes and
+// ejects their discs.
+
+#include "divazid.h"
+#include "program_input.h"
+#include "ui_metrics.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+
+namespace {
+
+using Lines = std::vector<std::wstring>;
+
+// One of the prefix's emulated CD-ROM drives: the disc description that the
+// emulator reads again on every request, and the drive's folder, without
+// which the drive is not ready. Left as the prefix had it when the object goes.
+class EmulatedCdDrive {
+public:
+    EmulatedCdDrive(char letter, std::string discAtStart)
+        : folder_(PrefixFolder() + L"/test-drives/cdrom-" + static_cast<wchar_t>(letter)),
+          discAtStart_(std::move(discAtStart))
+    {
+    }
+    ~EmulatedCdDrive() { discAtStart_.empty() ? Eject() : Insert(discAtStart_); }
+
+    bool Exists() const { return std::filesystem::exists(File(L".cdemu")); }
+    void Insert(const std::string& disc)
+    {
+        Describe(disc);
+        std::filesystem::create_directory(folder_);
+    }
+    // A drive without a disc is not ready, as on Windows.
+    void Eject()
+    {
+        Describe("");
+        std::filesystem::remove(folder_);
+    }
+
+    // How often the emulator answered each request to this program since
+    // the last call.
+    std::map<std::string, int> TakeRequests(const std::string& program) const
+    {
+        std::map<std::string, int> counts;
+        std::ifstream log(File(L".cdemu.log"));
+        for (std::string pid, who, what; log >> pid >> who >> what;)
+            counts[what] += who == program;
+        log.close();
+        std::ofstream(File(L".cdemu.log"), std::ios::trunc);
+        return counts;
+    }
+
+private:
+    // The test prefix's folder, which the platform shows as a folder of drive Z.
+    static std::wstring PrefixFolder()
+    {
+        const char* prefix = std::getenv("WINEPREFIX");
+        return L"Z:" + std::filesystem::path(prefix ? prefix : "/nowhere").wstring();
+    }
+    std::filesystem::path File(const wchar_t* suffix) const { return folder_.wstring() + suffix; }
+    // In place: the platform's CD driver keeps a table per file.
+    void Describe(const std::string& disc) const { std::ofstream(File(L".cdemu"), std::ios::trunc) << disc; }
+
+    std::filesystem::path folder_;
+    std::string discAtStart_;
+};
+
+const std::string kThreeTracks = "audio 150\naudio 18525\naudio 36300\nlead-out 54000\n";
+
+std::wstring TrackLine(int number, const wchar_t* duration)
+{
+    return L"Track " + std::to_wstring(number) + L"\t\t " + duration;
+}
+
+class CdListing : public InputTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(d.Exists() && x.Exists())
+            << "the test prefix has no emulated CD-ROM drives D and X (scripts/make_test_prefix.sh makes them)";
+        ASSERT_NO_FATAL_FAILURE(InputTest::SetUp());
+        Key(VK_RETURN);
+        ASSERT_TRUE(WaitFor([&] { return LineCount() == kTestDrives.size(); })) << "Enter listed no drives";
+        cd = FindWindowExW(main, nullptr, DIVAZID_WINDOW_CLASS, nullptr);
+        ASSERT_TRUE(cd) << "no CD control on the main window";
+    }
+
+    Lines Tracks() const
+    {
+        const HWND list = Control(kList2);
+        Lines lines(static_cast<size_t>(SendMessageW(list, LB_GETCOUNT, 0, 0)));
+        for (size_t i = 0; i < lines.size(); ++i) {
+            lines[i].resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1);
+            lines[i].resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(lines[i].data()))));
+        }
+        return lines;
+    }
+
+    bool CdShown() const { return IsWindowVisible(cd) != FALSE; }
+
+    // A click on the drive's line, after one on a fixed disc (a click on the
+    // line already selected would run nothing), and the listing it makes.
+    void List(wchar_t letter)
+    {
+        ClickLine(kLabelledDrive);
+        ASSERT_TRUE(WaitForDetailsOf(kLabelledDrive));
+        EXPECT_TRUE(Tracks().empty() && !CdShown()) << "a fixed disc left a track list or the CD control";
+        ClickLine(letter);
+        ASSERT_TRUE(WaitForDetailsOf(letter)) << "a click on drive " << char(letter) << " showed no details";
+    }
+
+    std::string ProgramName() const
+    {
+        const std::wstring name = GetParam()->programName;
+        return std::string(name.begin(), name.end()) + ".exe";
+    }
+
+    EmulatedCdDrive d{'d', kThreeTracks};
+    EmulatedCdDrive x{'x', ""};
+    HWND cd = nullptr;
+};
+
+TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
+{
+    RECT place{};
+    GetWindowRect(cd, &place);
+    MapWindowPoints(HWND_DESKTOP, main, reinterpret_cast<POINT*>(&place), 2);
+    const RECT stored = TwipsToPixels(GetParam()->ctlCD, GetDpiForWindow(main));
+    EXPECT_TRUE(EqualRect(&place, &stored)) << "the CD control is not at its stored place";
+
+    std::string ninetyNine;
+    Lines ninetyNineLines;
+    for (int n = 0; n < 99; ++n) {
+        ninetyNine += "audio " + std::to_string(150 + 3000 * n) + "\n";
+        ninetyNineLines.push_back(TrackLine(n + 1, L"0:40"));
+    }
+    ninetyNine += "lead-out " + std::to_string(150 + 3000 * 99) + "\n";
+
+    // Each disc in turn in drive D, changed while the program runs.
+    const struct {
+        const char* what;
+        std::string disc;
+        Lines tracks;
+        const wchar_t* summary;  // what the control shows under its emblem
+        int tableReads;
+    } discs[] = {
+        {"three audio tracks", kThreeTracks, {TrackLine(1, L"4:05"), TrackLine(2, L"3:57"), TrackLine(3, L"3:56")},
+         L"Track-uri: 3\nDurata: 11:58", 1},
+        {"one track", "audio 150\nlead-out 18525\n", {}, nullptr, 1},
+        {"data only", "data 150\nlead-out 250000\n", {}, nullptr, 1},
+        // The last audio track ends 11,400 frames before the data track, whose
+        // time is no playing time.
+        {"Enhanced CD", "audio 150\naudio 22650\ndata 45000\nlead-out 60000\n",
+         {TrackLine(1, L"5:00"), TrackLine(2, L"2:26"), TrackLine(3, L"3:20")}, L"Track-uri: 3\nDurata: 7:26", 1},
+        {"tracks numbered 4 and 5", "first 4\naudio 150\naudio 7650\nlead-out 15150\n",
+         {TrackLine(1, L"1:40"), TrackLine(2, L"1:40")}, L"Track-uri: 2\nDurata: 3:20", 1},
+        // Ready, but the status check finds no disc to read.
+        {"tray open", "open\n", {}, nullptr, 0},
+        {"99 tracks", ninetyNine, ninetyNineLines, L"Track-uri: 99\nDurata: 1:06:00", 1},
+    };
+    for (const auto& disc : discs) {
+        SCOPED_TRACE(disc.what);
+        d.Insert(disc.disc);
+        d.TakeRequests(ProgramName());
+        ASSERT_NO_FATAL_FAILURE(List(L'D'));
+        // Wine's own device service may read the disc too: only the
+        // program's requests count.
+        auto requests = d.TakeRequests(ProgramName());
+        ASSERT_EQ(requests["CDROM_DRIVE_STATUS"], 1)
+            << "not one status check: is the emulator (scripts/cd_emulator) loaded into the program's Wine?";
+        EXPECT_EQ(requests["CDROMREADTOCHDR"], disc.tableReads);
+        EXPECT_EQ(Tracks(), disc.tracks);
+        EXPECT_EQ(CdShown(), !disc.tracks.empty());
+        if (disc.summary) {
+            EXPECT_EQ(Text(cd), disc.summary);
+        }
+    }
+
+    // Two CD-ROM drives with different discs: each lists its own.
+    d.Insert(kThreeTracks);
+    x.Insert("audio 150\naudio 4650\nlead-out 9150\n");
+    ASSERT_NO_FATAL_FAILURE(List(L'D'));
+    EXPECT_EQ(Tracks().size(), 3u);
+    ClickLine(L'X');
+    ASSERT_TRUE(WaitForDetailsOf(L'X'));
+    EXPECT_EQ(Tracks(), (Lines{TrackLine(1, L"1:00"), TrackLine(2, L"1:00")}));
+
+    // No disc: the drive is not ready, and X's listing and details stay.
+    const std::wstring details = Text(Control(kLabel5));
+    d.Eject();
+    ClickLine(L'D');
+    const HWND box = program.WaitForOneWindow(L"#32770");
+    ASSERT_TRUE(box) << "no message for the drive without a disc";
+    EXPECT_EQ(Text(GetDlgItem(box, 0xFFFF)), L"Drive-ul nu este accesibil");
+    Key(VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    EXPECT_EQ(Tracks().size(), 2u);
+    EXPECT_TRUE(CdShown());
+    EXPECT_EQ(Text(Control(kLabel5)), details);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, CdListing, testing::Values(&kTarvolo, &kTarvolo9x), [](const auto& info) {
+    return std::string(info.param == &kTarvolo ? "Tarvolo" : "Tarvolo9x");
+});
+
+}  // namespace
