@@ -4,6 +4,7 @@
 #include "hosted_cd_control.h"
 #include "identity.h"
 #include "main_window.h"
+#include "worker_drive_service.h"
 
 #include <ole2.h>
 
@@ -57,7 +58,7 @@ int Run(int show)
                          hr);
 
     MainWindowParts parts{
-        CreateFileSystemObject,
+        [](std::shared_ptr<DriveService>& fso) { return CreateDriveServiceOnWorker(CreateFileSystemObject, fso); },
         [cdControlClass](HWND parent, const RECT& rect, std::unique_ptr<CdControl>& control) {
             return CreateHostedCdControl(cdControlClass.Get(), parent, rect, control);
         },

@@ -4,12 +4,16 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 
 // The drive information service as the main window sees it. Every member is
 // one call into the service and may fail; nothing is cached, so each read
-// reflects the drive as it is now. A blocking service (a dead network drive)
-// can be moved off the GUI thread behind this interface.
+// reflects the drive as it is now. A call may also be given up on when the
+// drive does not answer (IsGivenUp in worker.h).
+
+// The service's status for a letter that names no drive (any more).
+constexpr HRESULT kDriveUnavailable = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 68);
 
 class Drive {
 public:
@@ -41,3 +45,16 @@ public:
 };
 
 using DriveServiceFactory = std::function<HRESULT(std::shared_ptr<DriveService>& service)>;
+
+// For implementations: members allocate (strings, wrappers), and running out
+// of memory becomes a status like any other failure instead of an exception
+// that would reach the caller's window procedure.
+template <class F>
+HRESULT Guarded(F&& body) noexcept
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}

@@ -37,19 +37,6 @@ private:
     VARIANT value_;
 };
 
-// Members of the service allocate (strings, wrappers); running out of memory
-// becomes a status like any other failure instead of an exception that would
-// reach the caller's window procedure.
-template <class F>
-HRESULT Guarded(F&& body) noexcept
-{
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-}
-
 // A failure that the object raised as an exception is reported by its own
 // status, not by the generic DISP_E_EXCEPTION.
 HRESULT ExceptionStatus(EXCEPINFO& info)

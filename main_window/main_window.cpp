@@ -5,6 +5,7 @@
 #include "failure_report.h"
 #include "identity.h"
 #include "ui_metrics.h"
+#include "worker.h"
 
 #include <windowsx.h>
 
@@ -23,6 +24,7 @@ constexpr TwipRect kCommand1Place = {2880, 4680, 1212, 372};
 const wchar_t kNotReady[] = L"Drive-ul nu este accesibil";
 const wchar_t kServiceFailed[] = L"Serviciul de informatii despre drive-uri nu a putut fi pornit.";
 const wchar_t kDrivesFailed[] = L"Lista drive-urilor nu a putut fi citita.";
+const wchar_t kDrivesIncomplete[] = L"Lista drive-urilor nu a putut fi citita complet.";
 const wchar_t kDriveLetterFailed[] = L"Litera drive-ului nu a putut fi citita.";
 const wchar_t kDriveTypeFailed[] = L"Tipul drive-ului nu a putut fi citit.";
 const wchar_t kAddDriveFailed[] = L"Drive-ul nu a putut fi adaugat in lista.";
@@ -168,6 +170,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
         SetFocus(focusOnReturn && IsWindow(focusOnReturn) ? focusOnReturn : command1);
         return 0;
+    case WM_CLOSE:
+        if (handlerRunning) {
+            closeRequested = true;
+            return 0;
+        }
+        break;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
@@ -301,6 +309,21 @@ void MainWindow::SizeLabelToText(HWND label, bool wordWrap)
 
 void MainWindow::OnCommand(int id, int notification)
 {
+    // One handler at a time: the message boxes and waits of a handler let
+    // other messages through. A close asked for meanwhile comes after it.
+    if (handlerRunning)
+        return;
+    handlerRunning = true;
+    struct HandlerEnd {
+        MainWindow& window;
+        ~HandlerEnd()
+        {
+            window.handlerRunning = false;
+            if (window.closeRequested)
+                PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
+        }
+    } end{*this};
+
     if (id == kCommand1 && notification == BN_CLICKED) {
         Command1_Click();
     } else if (id == kCommand2 && notification == BN_CLICKED) {
@@ -337,7 +360,7 @@ bool MainWindow::SearchDrives()
 {
     if (build.searchClearsDetailsFirst && (!SetCdControlVisible(false) || !ClearDetails()))
         return false;
-    if (!EnsureFso() || !Check(fso->Drives(drives), kDrivesFailed))
+    if (!EnsureFso() || !CheckSearchCall(fso->Drives(drives), kDrivesFailed))
         return false;
     EnableWindow(list1, TRUE);
     ListBox_ResetContent(list1);
@@ -352,14 +375,14 @@ bool MainWindow::AddDriveLines()
 {
     for (;;) {
         const HRESULT hr = drives->Next(currentDrive);
-        if (!Check(hr, kDrivesFailed))
+        if (!CheckSearchCall(hr, kDrivesFailed))
             return false;
         if (hr == S_FALSE)
             return true;
         std::wstring letter;
         long typeCode = 0;
-        if (!Check(currentDrive->DriveLetter(letter), kDriveLetterFailed) ||
-            !Check(currentDrive->DriveType(typeCode), kDriveTypeFailed) ||
+        if (!CheckSearchCall(currentDrive->DriveLetter(letter), kDriveLetterFailed) ||
+            !CheckSearchCall(currentDrive->DriveType(typeCode), kDriveTypeFailed) ||
             !AddListItem(list1, DriveLine(letter, typeCode), kAddDriveFailed))
             return false;
     }
@@ -378,11 +401,11 @@ bool MainWindow::ShowSelectedDrive()
     if (index < 0)
         return false;
     const std::wstring letter = LetterOfDriveLine(ListItemText(list1, index));
-    if (!EnsureFso() || !Check(fso->GetDrive(letter, currentDrive), kGetDriveFailed))
+    if (!EnsureFso() || !CheckDriveCall(fso->GetDrive(letter, currentDrive), kGetDriveFailed))
         return false;
     const std::shared_ptr<Drive> drive = currentDrive;  // the working reference
     bool ready = false;
-    if (!Check(drive->IsReady(ready), kReadyFailed))
+    if (!CheckDriveCall(drive->IsReady(ready), kReadyFailed))
         return false;
     if (!ready) {
         parts.messageBox(hwnd, kNotReady, applicationTitle, MB_OK);
@@ -396,11 +419,11 @@ bool MainWindow::ShowSelectedDrive()
 bool MainWindow::ShowTracks(const std::wstring& letter)
 {
     long typeCode = 0;
-    if (!Check(currentDrive->DriveType(typeCode), kDriveTypeFailed))
+    if (!CheckDriveCall(currentDrive->DriveType(typeCode), kDriveTypeFailed))
         return false;
     if (typeCode != kCdRomDrive && !SetCdControlVisible(false))
         return false;
-    if (!Check(currentDrive->DriveType(typeCode), kDriveTypeFailed))
+    if (!CheckDriveCall(currentDrive->DriveType(typeCode), kDriveTypeFailed))
         return false;
     if (typeCode == kCdRomDrive) {
         if (!ListTracks(letter))
@@ -445,12 +468,12 @@ bool MainWindow::ListTracks(const std::wstring& letter)
 bool MainWindow::ShowDetails(Drive& drive)
 {
     DriveDetails details;
-    if (!Check(drive.DriveLetter(details.letter), kDetailsFailed) ||
-        !Check(drive.FreeSpace(details.freeBytes), kDetailsFailed) ||
-        !Check(drive.FileSystem(details.fileSystem), kDetailsFailed) ||
-        !Check(drive.SerialNumber(details.serialNumber), kDetailsFailed) ||
-        !Check(drive.TotalSize(details.totalBytes), kDetailsFailed) ||
-        !Check(drive.VolumeName(details.volumeName), kDetailsFailed))
+    if (!CheckDriveCall(drive.DriveLetter(details.letter), kDetailsFailed) ||
+        !CheckDriveCall(drive.FreeSpace(details.freeBytes), kDetailsFailed) ||
+        !CheckDriveCall(drive.FileSystem(details.fileSystem), kDetailsFailed) ||
+        !CheckDriveCall(drive.SerialNumber(details.serialNumber), kDetailsFailed) ||
+        !CheckDriveCall(drive.TotalSize(details.totalBytes), kDetailsFailed) ||
+        !CheckDriveCall(drive.VolumeName(details.volumeName), kDetailsFailed))
         return false;
     return SetLabelText(label1, DetailsCaptions()) && SetLabelText(label5, DetailsValues(details));
 }
@@ -496,6 +519,26 @@ bool MainWindow::Check(HRESULT status, const wchar_t* whatFailed)
 {
     if (SUCCEEDED(status))
         return true;
-    parts.messageBox(hwnd, DescribeFailure(whatFailed, status), applicationTitle, MB_OK | MB_ICONERROR);
+    // The window is to be closed: the handler ends without a word.
+    if (status != kCallAbandonedForClose)
+        parts.messageBox(hwnd, DescribeFailure(whatFailed, status), applicationTitle, MB_OK | MB_ICONERROR);
+    return false;
+}
+
+// A drive that does not answer, or that is gone, is not accessible.
+bool MainWindow::CheckDriveCall(HRESULT status, const wchar_t* whatFailed)
+{
+    if (!IsGivenUp(status) && status != kDriveUnavailable)
+        return Check(status, whatFailed);
+    parts.messageBox(hwnd, kNotReady, applicationTitle, MB_OK);
+    return false;
+}
+
+// A drive that does not answer leaves the drive list incomplete.
+bool MainWindow::CheckSearchCall(HRESULT status, const wchar_t* whatFailed)
+{
+    if (!IsGivenUp(status))
+        return Check(status, whatFailed);
+    parts.messageBox(hwnd, kDrivesIncomplete, applicationTitle, MB_OK | MB_ICONERROR);
     return false;
 }

@@ -83,6 +83,10 @@ private:
 
     // Shows the error message box when status is a failure.
     bool Check(HRESULT status, const wchar_t* whatFailed);
+    // The same for a call into the drive service during a click, and during
+    // a search: they tell a drive that did not answer apart.
+    bool CheckDriveCall(HRESULT status, const wchar_t* whatFailed);
+    bool CheckSearchCall(HRESULT status, const wchar_t* whatFailed);
 
     const BuildDifferences& build;
     MainWindowParts parts;
@@ -108,6 +112,8 @@ private:
     // The line of List1 whose details were asked for last: a click on the
     // line already selected runs nothing.
     int list1Index = -1;
+    bool handlerRunning = false;
+    bool closeRequested = false;
 
     // The window-level state the handlers share.
     std::shared_ptr<DriveService> fso;
