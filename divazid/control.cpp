@@ -4,6 +4,7 @@
 #include "disc_listing.h"
 #include "disc_reader.h"
 #include "divazid.h"
+#include "worker.h"
 
 #include <ocidl.h>
 #include <olectl.h>
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <vector>
 
 using Microsoft::WRL::ComPtr;
 
@@ -25,6 +27,8 @@ const IID kDiidControl = {0x0E912095, 0x48D1, 0x43D8, {0x85, 0x9F, 0xBC, 0x41, 0
 
 // The extent when no saved state is loaded: the one the program stores.
 constexpr SIZEL kDefaultExtent = {2350, 2138};
+// Reading a disc includes spinning it up.
+constexpr DWORD kDiscReadTimeoutMs = 20000;
 // Larger saved extents (ten metres) can only come from damaged data.
 constexpr LONG kMaxExtent = 1000000;
 
@@ -98,7 +102,7 @@ class CdInfoControl final : public IDispatch,
                             public IProvideClassInfo {
 public:
     CdInfoControl(const CLSID& clsid, int typeLibIndex)
-        : clsid_(clsid), typeLibIndex_(typeLibIndex), listing_(ReadDiscTracks, FirstCdromDrive)
+        : clsid_(clsid), typeLibIndex_(typeLibIndex), listing_([this](wchar_t letter) { return ReadDiscOnWorker(letter); }, FirstCdromDrive)
     {
         ModuleAddRef();
     }
@@ -567,6 +571,21 @@ private:
         }
     }
 
+    // A disc that spins up slowly, or a drive that does not answer, does not
+    // hold the window: after a while, on Esc or when the window is to be
+    // closed, the control reports no tracks.
+    std::vector<DiscTrack> ReadDiscOnWorker(wchar_t letter)
+    {
+        try {
+            auto tracks = std::make_shared<std::vector<DiscTrack>>();
+            const HRESULT hr = discReader_.Call(
+                letter, [tracks, letter] { *tracks = ReadDiscTracks(letter); return S_OK; }, kDiscReadTimeoutMs);
+            return SUCCEEDED(hr) ? std::move(*tracks) : std::vector<DiscTrack>{};
+        } catch (const std::bad_alloc&) {
+            return {};
+        }
+    }
+
     void Redraw() const
     {
         if (window_)
@@ -576,6 +595,7 @@ private:
     std::atomic<ULONG> references_{1};
     const CLSID clsid_;
     const int typeLibIndex_;
+    Worker discReader_{false};
     DiscListing listing_;
     SIZEL extent_ = kDefaultExtent;
     bool initialised_ = false;
