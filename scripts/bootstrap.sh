@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-utils imagemagick              # virtual display, screenshots
   clang libclang-rt-14-dev                      # the parser's fuzz harness
   gcc libc6-dev                                 # the tests' emulated CD-ROM drive
+  fuse3 libfuse2 python3-fusepy                 # the tests' slow drive
 )
 
 missing=()

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Prepares the Wine prefix $WINEPREFIX for the tests: a virtual desktop for
 # every window and, besides C: and Z: as Wine makes them, one drive of each
-# type, a labelled drive with a serial number, drives of exact sizes and two
-# emulated CD-ROM drives, one of them without a disc and so not ready. Safe
-# to run again on the same prefix. tests/drive_service/test_drives.h holds
+# type, a labelled drive with a serial number, drives of exact sizes, a
+# network drive that can be made slow or dead, and two emulated CD-ROM
+# drives, one of them without a disc and so not ready. Safe to run again on
+# the same prefix. tests/drive_service/test_drives.h holds
 # the same letters and what the tests expect of them.
 #
 # Drives of exact sizes are tmpfs mounts, which need root and a machine that
@@ -58,6 +59,27 @@ for entry in "${layout[@]}"; do
   mkdir -p "$drives/$folder"
   [ "$bytes" = - ] || mount_exact "$drives/$folder" "$bytes"
 done
+
+# The network drive N is a FUSE file system (scripts/slow_drive) that the
+# tests make slow or dead while the programs run, through network.delay. It
+# needs root and /dev/fuse; where mounting is refused, N is a plain folder
+# with not-mounted.txt, and the tests that need it fail with that reason.
+slow="$drives/network"
+echo 0 >"$drives/network.delay"
+if mountpoint -q "$slow"; then umount "$slow" || umount -l "$slow"; fi
+rm -f "$slow/not-mounted.txt"
+/usr/bin/python3 "$(dirname "$0")/slow_drive/slow_drive.py" "$slow" "$drives/network.delay" Tarvolo \
+  >"$drives/slow-drive.log" 2>&1 &
+for _ in $(seq 50); do
+  mountpoint -q "$slow" && break
+  kill -0 $! 2>/dev/null || break
+  sleep 0.1
+done
+if ! mountpoint -q "$slow"; then
+  why="the slow drive could not be mounted: $(tail -n 1 "$drives/slow-drive.log")"
+  echo "drive folder $slow stays a plain folder: $why" >&2
+  printf '%s\n' "$why" >"$slow/not-mounted.txt"
+fi
 
 # The CD-ROM drives are emulated (scripts/cd_emulator): the device of each is
 # a disc description beside its folder, which the tests rewrite to insert,

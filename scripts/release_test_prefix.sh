@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Unmounts the drives of exact sizes that scripts/make_test_prefix.sh mounted
-# in the Wine prefix $WINEPREFIX. Safe to run when nothing is mounted.
+# Unmounts the drives that scripts/make_test_prefix.sh mounted in the Wine
+# prefix $WINEPREFIX: those of exact sizes and the slow drive, whose file
+# system then ends. Safe to run when nothing is mounted.
 set -euo pipefail
 source "$(dirname "$0")/wine_env.sh"
 

@@ -14,6 +14,7 @@
  * eject a disc while the program runs:
  *
  *     first 4          number of the first track (optional, default 1)
+ *     delay 30         seconds the table of contents takes (optional)
  *     audio 150        a track and its start, in frames from the disc's
  *     data 45000       start (75 a second, 150 for the usual first track)
  *     lead-out 60000   where the last track ends
@@ -33,6 +34,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 enum { kMaxTracks = 99, kFramesPerSecond = 75, kLbaOffset = 150 };
@@ -41,6 +43,7 @@ enum DiscState { kNoDisc, kTrayOpen, kDiscOk };
 
 struct Disc {
     enum DiscState state;
+    int delaySeconds;
     int first;
     int count;
     int start[kMaxTracks + 1]; /* the lead-out's start last */
@@ -84,6 +87,8 @@ static void ReadDisc(const char *path, struct Disc *disc)
     for (const char *p = text; sscanf(p, " %31s %d%n", word, &number, &used) == 2; p += used) {
         if (strcmp(word, "first") == 0 && disc->count == 0) {
             disc->first = number;
+        } else if (strcmp(word, "delay") == 0) {
+            disc->delaySeconds = number;
         } else if ((strcmp(word, "audio") == 0 || strcmp(word, "data") == 0) &&
                    disc->count < kMaxTracks) {
             disc->isData[disc->count] = word[0] == 'd';
@@ -130,6 +135,23 @@ static void Log(const char *path, const char *request)
             /* A lost log line shows as a wrong count in the test that reads it. */
         }
         close(log);
+    }
+}
+
+/* A disc that takes its time, as one spinning up. The description is read
+ * again while waiting: a test that takes the delay away ends the wait. */
+static void Delay(const char *path)
+{
+    struct timespec start, now;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        struct Disc disc;
+        ReadDisc(path, &disc);
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (now.tv_sec - start.tv_sec >= disc.delaySeconds)
+            return;
+        const struct timespec step = {0, 50 * 1000 * 1000};
+        nanosleep(&step, NULL);
     }
 }
 
@@ -212,6 +234,8 @@ int ioctl(int fd, unsigned long request, ...)
         return DriveStatus(&disc);
     case CDROMREADTOCHDR:
         Log(path, "CDROMREADTOCHDR");
+        Delay(path);
+        ReadDisc(path, &disc);
         return TocHeader(&disc, argument);
     default:
         Log(path, "CDROMREADTOCENTRY");

@@ -7,6 +7,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 
 struct TestDrive {
@@ -35,17 +36,27 @@ inline constexpr long kLabelledSerialNumber = -913;  // 0xFFFFFC6F
 // letter, but not ready, and its sizes cannot be read.
 inline constexpr wchar_t kNotReadyDrive = L'X';
 
-// The drives of exact sizes (the labelled one and the three half-megabyte
-// ones) are small filesystems that the machine may refuse to mount; such a
-// drive is a plain folder of the host instead, with a note at its root that
-// says why. Returns that reason for the first drive without its exact size,
-// or nothing when they all have theirs.
-inline std::string ExactSizesMissingReason()
+// The network drive is a file system whose answers the tests delay (a dead
+// or a slow drive) through the file network.delay beside its folder. It is a
+// plain folder with a note at its root where the machine refused to mount it.
+inline constexpr wchar_t kSlowDrive = L'N';
+
+// A drive that had to be mounted (a small filesystem of exact size, the
+// slow drive) but that the machine refused to mount is a plain folder of the
+// host instead, with a note at its root that says why. Returns that reason
+// for the first of the drives that is not mounted, or nothing.
+inline std::string NotMountedReason(const std::initializer_list<wchar_t>& letters)
 {
-    for (const wchar_t letter : {kLabelledDrive, L'T', L'U', L'V'})
+    for (const wchar_t letter : letters)
         if (std::ifstream note(std::filesystem::path(std::wstring(1, letter) + L":\\not-mounted.txt")); note) {
             std::string reason;
             return std::getline(note, reason) && !reason.empty() ? reason : "not mounted";
         }
     return {};
+}
+
+// The drives of exact sizes: the labelled one and the three half-megabyte ones.
+inline std::string ExactSizesMissingReason()
+{
+    return NotMountedReason({kLabelledDrive, L'T', L'U', L'V'});
 }

@@ -70,11 +70,8 @@ TEST_P(InputTest, ArrowKeysWalkTheDriveListAndTheCloseBoxEndsTheProgram)
     // The drive that is not ready: one message box over the main window, and
     // the drive shown before stays.
     Key(VK_DOWN);
-    const HWND box = program.WaitForOneWindow(L"#32770");
-    ASSERT_EQ(GetWindow(box, GW_OWNER), main) << "no message box over the main window";
-    EXPECT_EQ(Text(GetDlgItem(box, 0xFFFF)), L"Drive-ul nu este accesibil");
-    Key(VK_RETURN);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "Enter did not close the message box";
+    ASSERT_EQ(GetWindow(program.WaitForOneWindow(L"#32770"), GW_OWNER), main) << "no message box over the main window";
+    EXPECT_EQ(AnswerMessageBox(), L"Drive-ul nu este accesibil");
     ASSERT_TRUE(WaitForDetailsOf(kTestDrives[notReady - 1].letter));
 
     // A click on the line already selected runs nothing: the Down after it

@@ -195,6 +195,42 @@ protected:
         return WaitFor([&] { return Text(Control(kLabel5)).starts_with(std::wstring(1, letter) + L"\n"); });
     }
 
+    bool MessageBoxShown() const
+    {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
+            if (GetWindow(w, GW_OWNER) == main && IsWindowVisible(w))
+                return true;
+        return false;
+    }
+
+    // Milliseconds until condition holds, or timeoutMs has passed; all the
+    // while the window must answer within 200 ms whenever it is asked.
+    ULONGLONG AnsweringUntil(const std::function<bool()>& condition, DWORD timeoutMs = 15000) const
+    {
+        const ULONGLONG start = GetTickCount64();
+        while (!condition() && GetTickCount64() - start < timeoutMs) {
+            DWORD_PTR answer = 0;
+            EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer))
+                << "the window did not answer after " << GetTickCount64() - start << " ms";
+            EXPECT_FALSE(IsHungAppWindow(main));
+            Sleep(20);
+        }
+        return GetTickCount64() - start;
+    }
+
+    // The text of the program's message box, which Enter then closes; empty
+    // when none comes.
+    std::wstring AnswerMessageBox()
+    {
+        const HWND box = program.WaitForOneWindow(L"#32770");
+        if (!box)
+            return {};
+        const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
+        Key(VK_RETURN);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "Enter did not close the message box";
+        return text;
+    }
+
     void SearchAndShow(wchar_t letter)
     {
         Key(VK_RETURN);

@@ -1,0 +1,153 @@
+// A drive that answers slowly, or not at all, never freezes the program: the
+// test prefix's network drive (scripts/slow_drive) is made dead, slow or
+// healthy while the real program runs, and the window is asked, all along,
+// whether it still answers.
+
+#include "program_input.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+
+namespace {
+
+const std::wstring kNotAccessible = L"Drive-ul nu este accesibil";
+
+// A folder of the test prefix, seen through drive Z.
+std::filesystem::path PrefixFolder(const wchar_t* name)
+{
+    const char* prefix = std::getenv("WINEPREFIX");
+    return std::filesystem::path(L"Z:" + std::filesystem::path(prefix ? prefix : "/nowhere").wstring()) /
+           "test-drives" / name;
+}
+
+// The delay of every answer of the slow drive; healthy again when the object goes.
+class SlowDrive {
+public:
+    ~SlowDrive() { Answer(0); }
+    void Answer(double afterSeconds) const { std::ofstream(PrefixFolder(L"network.delay")) << afterSeconds; }
+    void Die() const { Answer(600); }
+};
+
+class Waiting : public InputTest {
+protected:
+    void SetUp() override
+    {
+        const std::string missing = NotMountedReason({kSlowDrive});
+        ASSERT_TRUE(missing.empty()) << "no slow drive " << char(kSlowDrive) << " in the test prefix: " << missing;
+        ASSERT_NO_FATAL_FAILURE(InputTest::SetUp());
+        ASSERT_NO_FATAL_FAILURE(Search());
+    }
+
+    void Search()
+    {
+        ClickAt(Centre(Control(kCommand1)));
+        ASSERT_TRUE(WaitFor([&] { return LineCount() == kTestDrives.size(); })) << "the search listed too few drives";
+    }
+
+    // A click on the slow drive's line after one on a healthy drive, so that
+    // it is a new selection. The healthy drive is one whose details are not
+    // on show, so that its details tell when its click has ended.
+    void ClickSlowDrive()
+    {
+        const wchar_t healthy = Text(Control(kLabel5)).starts_with(L"E\n") ? L'C' : kLabelledDrive;
+        ClickLine(healthy);
+        ASSERT_TRUE(WaitForDetailsOf(healthy));
+        ClickLine(kSlowDrive);
+    }
+
+    // Brings the drive back to life, and waits until the calls it held have
+    // answered: until a click shows its details.
+    void Revive()
+    {
+        slow.Answer(0);
+        for (const ULONGLONG end = GetTickCount64() + 5000; GetTickCount64() < end; AnswerMessageBox()) {
+            ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
+            if (WaitFor([&] { return Text(Control(kLabel5)).starts_with(L"N\n") || MessageBoxShown(); }) &&
+                !MessageBoxShown())
+                return;
+        }
+        FAIL() << "the drive's held calls never answered";
+    }
+
+    // Milliseconds until the program's message box shows, and its text.
+    std::pair<ULONGLONG, std::wstring> WaitForMessage()
+    {
+        const ULONGLONG after = AnsweringUntil([&] { return MessageBoxShown(); });
+        return {after, MessageBoxShown() ? AnswerMessageBox() : L""};
+    }
+
+    SlowDrive slow;
+};
+
+TEST_P(Waiting, DeadSlowOrVanishedDrivesNeverFreezeTheWindow)
+{
+    // A drive gone since the search is not accessible.
+    const auto ramDisk = PrefixFolder(L"ramdisk");
+    std::filesystem::remove(ramDisk);
+    ClickLine(L'R');
+    EXPECT_EQ(WaitForMessage().second, kNotAccessible) << "a drive gone since the search";
+    std::filesystem::create_directory(ramDisk);
+
+    // Esc gives up on a drive that does not answer.
+    slow.Die();
+    ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
+    Sleep(500);
+    Key(VK_ESCAPE);
+    auto [shown, text] = WaitForMessage();
+    EXPECT_LT(shown, 500u) << "Esc";
+    EXPECT_EQ(text, kNotAccessible) << "Esc";
+
+    // While its call is held, the drive is not asked again: a click answers at once.
+    ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
+    std::tie(shown, text) = WaitForMessage();
+    EXPECT_LT(shown, 500u) << "a click on a drive whose call is held";
+    EXPECT_EQ(text, kNotAccessible);
+
+    // A call that has not answered in 10 s is given up on.
+    ASSERT_NO_FATAL_FAILURE(Revive());
+    slow.Die();
+    ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
+    std::tie(shown, text) = WaitForMessage();
+    EXPECT_GE(shown, 9000u);
+    EXPECT_LT(shown, 11000u);
+    EXPECT_EQ(text, kNotAccessible);
+
+    // A search stops at a drive whose call is held; the drives before it stay.
+    ClickAt(Centre(Control(kCommand1)));
+    std::tie(shown, text) = WaitForMessage();
+    EXPECT_LT(shown, 500u) << "a search past a drive whose call is held";
+    EXPECT_EQ(text, L"Lista drive-urilor nu a putut fi citita complet.");
+    EXPECT_EQ(LineCount(), static_cast<size_t>(LineOf(kSlowDrive)));
+
+    // Back to life, the drive is listed again once its held call answers.
+    slow.Answer(0);
+    for (const ULONGLONG end = GetTickCount64() + 5000; LineCount() != kTestDrives.size() && GetTickCount64() < end;) {
+        ClickAt(Centre(Control(kCommand1)));
+        if (WaitFor([&] { return LineCount() == kTestDrives.size() || MessageBoxShown(); }) && MessageBoxShown())
+            AnswerMessageBox();
+    }
+    ASSERT_EQ(LineCount(), kTestDrives.size());
+
+    // A drive that is slow but answers is shown as it is.
+    slow.Answer(1);
+    ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
+    AnsweringUntil([&] { return Text(Control(kLabel5)).starts_with(L"N\n") || MessageBoxShown(); }, 40000);
+    EXPECT_FALSE(MessageBoxShown());
+    EXPECT_TRUE(std::regex_match(Text(Control(kLabel5)), std::wregex(L"N\n50 MB\nNTFS\n[0-9]+\n100 MB\n")))
+        << testing::PrintToString(Text(Control(kLabel5)));
+
+    // Closing the window while a call waits ends the program at once.
+    slow.Die();
+    ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
+    Sleep(500);
+    ClickAt(CloseBoxOf(main));
+    EXPECT_EQ(WaitForSingleObject(program.info.hProcess, 1000), WAIT_OBJECT_0) << "still running after 1 s";
+    EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, Waiting, testing::Values(&kTarvolo, &kTarvolo9x), [](const auto& info) {
+    return std::string(info.param == &kTarvolo ? "Tarvolo" : "Tarvolo9x");
+});
+
+}  // namespace
