@@ -20,6 +20,11 @@ ensure_prefix
 
 drives="$WINEPREFIX/test-drives"
 mkdir -p "$drives"
+# The slow drive (below) starts afresh: one left mounted by an earlier run,
+# its process perhaps gone, would block the folder.
+if awk -v dir="$drives/network" '$2 == dir { found = 1 } END { exit !found }' /proc/mounts; then
+  umount "$drives/network" 2>/dev/null || umount -l "$drives/network"
+fi
 
 # letter, folder, type under HKLM\Software\Wine\Drives, size in bytes ("-":
 # a plain folder). The labelled drive's size is 19077.1875 MB; the three small
@@ -66,7 +71,6 @@ done
 # with not-mounted.txt, and the tests that need it fail with that reason.
 slow="$drives/network"
 echo 0 >"$drives/network.delay"
-if mountpoint -q "$slow"; then umount "$slow" || umount -l "$slow"; fi
 rm -f "$slow/not-mounted.txt"
 /usr/bin/python3 "$(dirname "$0")/slow_drive/slow_drive.py" "$slow" "$drives/network.delay" Tarvolo \
   >"$drives/slow-drive.log" 2>&1 &

@@ -9,8 +9,9 @@ source "$(dirname "$0")/wine_env.sh"
 "$WINESERVER" -k 2>/dev/null || true
 "$WINESERVER" -w
 
-for dir in "$WINEPREFIX"/test-drives/*/; do
-  dir=${dir%/}
-  mountpoint -q "$dir" || continue
-  umount "$dir" 2>/dev/null || umount -l "$dir"
-done
+# From the system's list of mounts: a file system whose process has died
+# is no mount point to look at any more, but still mounted.
+awk -v drives="$WINEPREFIX/test-drives/" 'index($2, drives) == 1 { print $2 }' /proc/mounts |
+  while read -r dir; do
+    umount "$dir" 2>/dev/null || umount -l "$dir"
+  done
