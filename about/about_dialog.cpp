@@ -111,7 +111,7 @@ HRESULT OuterRect(HWND window, RECT client, UINT dpi, RECT& outer)
 {
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
-    if (!AdjustWindowRectExForDpi(&client, style, FALSE, exStyle, dpi))
+    if (!AdjustWindowRectForDpi(client, style, exStyle, dpi))
         return LastError();
     outer = client;
     return S_OK;
@@ -123,22 +123,6 @@ RECT LineRect(const TwipLine& line, int width, UINT dpi)
 {
     const int y = TwipsToPixels(line.y1, dpi);
     return {TwipsToPixels(line.x1, dpi), y - width / 2, TwipsToPixels(line.x2, dpi), y - width / 2 + width};
-}
-
-HRESULT CentreOnScreen(HWND window)
-{
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    RECT bounds;
-    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor) ||
-        !GetWindowRect(window, &bounds))
-        return LastError();
-    const RECT& screen = monitor.rcMonitor;
-    const int x = screen.left + (screen.right - screen.left - (bounds.right - bounds.left)) / 2;
-    const int y = screen.top + (screen.bottom - screen.top - (bounds.bottom - bounds.top)) / 2;
-    return SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
-               ? S_OK
-               : LastError();
 }
 
 }  // namespace
@@ -293,8 +277,8 @@ HRESULT AboutDialog::ApplyDpi(UINT dpi)
     Window& w = *window_;
     UniqueFont font(CreateDefaultGuiFont(dpi));
     UniqueIcon picture(LoadProgramIcon(ScalePixels(kIconSize, dpi)));
-    UniqueIcon bigIcon(LoadProgramIcon(GetSystemMetricsForDpi(SM_CXICON, dpi)));
-    UniqueIcon smallIcon(LoadProgramIcon(GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
+    UniqueIcon bigIcon(LoadProgramIcon(SystemMetricForDpi(SM_CXICON, dpi)));
+    UniqueIcon smallIcon(LoadProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi)));
     if (!font || !picture || !bigIcon || !smallIcon)
         return LastError();
 

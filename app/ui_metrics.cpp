@@ -1,20 +1,107 @@
 #include "ui_metrics.h"
 
-HFONT CreateDefaultGuiFont(UINT dpi)
+namespace {
+
+constexpr int kMonitorEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+
+template <class Function>
+Function Find(const wchar_t* dll, const char* name)
 {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
-        return CreateFontIndirectW(&metrics.lfMessageFont);
-    // Without the per-DPI query, scale the stock GUI font's height by hand.
-    LOGFONTW font{};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), 96);
-    return CreateFontIndirectW(&font);
+    HMODULE module = GetModuleHandleW(dll);
+    if (!module)
+        module = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module)
+        return nullptr;
+    // Through void (*)(), which converts to any function pointer type.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+UINT SystemDpi()
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+}  // namespace
+
+NewerDpiFunctions& DpiFunctions()
+{
+    static NewerDpiFunctions functions{
+        Find<decltype(functions.getDpiForWindow)>(L"user32.dll", "GetDpiForWindow"),
+        Find<decltype(functions.getDpiForMonitor)>(L"shcore.dll", "GetDpiForMonitor"),
+        Find<decltype(functions.getSystemMetricsForDpi)>(L"user32.dll", "GetSystemMetricsForDpi"),
+        Find<decltype(functions.adjustWindowRectExForDpi)>(L"user32.dll", "AdjustWindowRectExForDpi"),
+        Find<decltype(functions.systemParametersInfoForDpi)>(L"user32.dll", "SystemParametersInfoForDpi"),
+    };
+    return functions;
 }
 
 UINT WindowDpi(HWND window)
 {
-    const UINT dpi = GetDpiForWindow(window);
-    return dpi != 0 ? dpi : GetDpiForSystem();
+    const NewerDpiFunctions& newer = DpiFunctions();
+    if (newer.getDpiForWindow) {
+        if (const UINT dpi = newer.getDpiForWindow(window))
+            return dpi;
+    }
+    if (newer.getDpiForMonitor) {
+        UINT dpiX = 0;
+        UINT dpiY = 0;
+        if (SUCCEEDED(newer.getDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
+                                             kMonitorEffectiveDpi, &dpiX, &dpiY)) &&
+            dpiY != 0)
+            return dpiY;
+    }
+    return SystemDpi();
+}
+
+HFONT CreateDefaultGuiFont(UINT dpi)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    const NewerDpiFunctions& newer = DpiFunctions();
+    if (newer.systemParametersInfoForDpi &&
+        newer.systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    // The font for the system's DPI, scaled to this one.
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return nullptr;
+    LOGFONTW& font = metrics.lfMessageFont;
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    return CreateFontIndirectW(&font);
+}
+
+int SystemMetricForDpi(int index, UINT dpi)
+{
+    const NewerDpiFunctions& newer = DpiFunctions();
+    if (newer.getSystemMetricsForDpi)
+        return newer.getSystemMetricsForDpi(index, dpi);
+    return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+}
+
+BOOL AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi)
+{
+    const NewerDpiFunctions& newer = DpiFunctions();
+    if (newer.adjustWindowRectExForDpi)
+        return newer.adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi);
+    // Without it the frame is drawn at the system's DPI, whatever the window's.
+    return AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
+
+HRESULT CentreOnScreen(HWND window)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    RECT bounds;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor) ||
+        !GetWindowRect(window, &bounds))
+        return HRESULT_FROM_WIN32(GetLastError());
+    const RECT& screen = monitor.rcMonitor;
+    const int x = screen.left + (screen.right - screen.left - (bounds.right - bounds.left)) / 2;
+    const int y = screen.top + (screen.bottom - screen.top - (bounds.bottom - bounds.top)) / 2;
+    return SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+               ? S_OK
+               : HRESULT_FROM_WIN32(GetLastError());
 }

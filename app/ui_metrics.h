@@ -17,10 +17,30 @@ inline RECT TwipsToPixels(const TwipRect& r, UINT dpi)
     return {left, top, left + TwipsToPixels(r.width, dpi), top + TwipsToPixels(r.height, dpi)};
 }
 
+// The DPI a window is laid out for: its own on Windows 10, its monitor's on
+// Windows 8.1 (where the manifest makes the program aware of each monitor's
+// DPI), the system's on Windows 7.
+UINT WindowDpi(HWND window);
+
 // The toolkit's default font for window text (the message font) at a DPI.
 // Every control of both windows uses it; none has a font of its own.
 HFONT CreateDefaultGuiFont(UINT dpi);
 
-// The DPI a window is shown at (the system DPI where the platform has no
-// per-window DPI).
-UINT WindowDpi(HWND window);
+// Centres a window on the screen (monitor) it is on, keeping its size.
+HRESULT CentreOnScreen(HWND window);
+
+// GetSystemMetrics and AdjustWindowRectEx for a window at a DPI.
+int SystemMetricForDpi(int index, UINT dpi);
+BOOL AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi);
+
+// The platform's DPI functions newer than Windows 7, found at run time; each
+// is null where the system lacks it, and the older call serves instead. A
+// test may empty them to play an older system.
+struct NewerDpiFunctions {
+    UINT(WINAPI* getDpiForWindow)(HWND window);
+    HRESULT(WINAPI* getDpiForMonitor)(HMONITOR monitor, int type, UINT* dpiX, UINT* dpiY);
+    int(WINAPI* getSystemMetricsForDpi)(int index, UINT dpi);
+    BOOL(WINAPI* adjustWindowRectExForDpi)(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, UINT dpi);
+    BOOL(WINAPI* systemParametersInfoForDpi)(UINT action, UINT param, void* value, UINT update, UINT dpi);
+};
+NewerDpiFunctions& DpiFunctions();

@@ -1,6 +1,7 @@
 #include "control_window.h"
 
 #include "divazid.h"
+#include "ui_metrics.h"
 
 #include <algorithm>
 #include <new>
@@ -68,16 +69,14 @@ public:
 
     HFONT For(HWND window)
     {
-        const UINT dpi = GetDpiForWindow(window);
-        if (font_ && dpi == dpi_)
-            return font_;
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
-            return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        DeleteObject(font_);
-        font_ = CreateFontIndirectW(&metrics.lfMessageFont);
-        dpi_ = dpi;
+        const UINT dpi = WindowDpi(window);
+        if (!font_ || dpi != dpi_) {
+            if (const HFONT font = CreateDefaultGuiFont(dpi)) {
+                DeleteObject(font_);
+                font_ = font;
+                dpi_ = dpi;
+            }
+        }
         return font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }
 

@@ -112,16 +112,11 @@ HRESULT MainWindow::Create(const BuildDifferences& build, MainWindowParts parts,
     // The client area, not the outer window, has the stored size.
     RECT outer = {0, 0, TwipsToPixels(build.clientArea.width, created->dpi),
                   TwipsToPixels(build.clientArea.height, created->dpi)};
-    AdjustWindowRectExForDpi(&outer, kWindowStyle, FALSE, 0, created->dpi);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(created->hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const int width = outer.right - outer.left;
-    const int height = outer.bottom - outer.top;
-    const RECT& work = monitor.rcWork;
-    SetWindowPos(created->hwnd, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    AdjustWindowRectForDpi(outer, kWindowStyle, 0, created->dpi);
+    SetWindowPos(created->hwnd, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (const HRESULT hr = CentreOnScreen(created->hwnd); FAILED(hr))
+        return hr;
     window = std::move(created);
     return S_OK;
 }
@@ -190,8 +185,8 @@ HRESULT MainWindow::OnCreate()
 {
     dpi = WindowDpi(hwnd);
     font = CreateDefaultGuiFont(dpi);
-    bigIcon = LoadProgramIcon(GetSystemMetricsForDpi(SM_CXICON, dpi));
-    smallIcon = LoadProgramIcon(GetSystemMetricsForDpi(SM_CXSMICON, dpi));
+    bigIcon = LoadProgramIcon(SystemMetricForDpi(SM_CXICON, dpi));
+    smallIcon = LoadProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi));
     if (!font || !bigIcon || !smallIcon)
         return LastError();
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));

@@ -4,12 +4,13 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build
-  g++-mingw-w64-x86-64-posix mingw-w64-tools   # compiler, windres, widl
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix  # both architectures
+  mingw-w64-tools                               # windres, widl
   googletest                                    # sources, built for the target
-  wine wine64 fonts-wine                        # runs the programs and tests
+  wine wine64 wine32:i386 fonts-wine            # runs 64- and 32-bit programs
   xvfb xauth x11-utils imagemagick              # virtual display, screenshots
   clang libclang-rt-14-dev                      # the parser's fuzz harness
-  gcc libc6-dev                                 # the tests' emulated CD-ROM drive
+  gcc gcc-multilib libc6-dev                    # the tests' emulated CD-ROM drive
   fuse3 libfuse2 python3-fusepy                 # the tests' slow drive
 )
 
@@ -20,6 +21,8 @@ done
 if ((${#missing[@]})); then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo
+  # 32-bit Wine comes from the i386 architecture.
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
   $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi

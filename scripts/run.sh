@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the programs if needed and starts one under Wine.
-#   scripts/run.sh [--9x] [--disc DISC] [--screenshot FILE.png] [--search]
-#                  [--click LETTER] [--about]
+#   scripts/run.sh [--9x] [--x86] [--disc DISC] [--screenshot FILE.png]
+#                  [--search] [--click LETTER] [--about]
+# --x86 runs the 32-bit build (default: the 64-bit one).
 # On a machine without a display (no DISPLAY), or with --screenshot, it runs on
 # a private virtual display and writes a screenshot of the window to FILE.png
 # (default: tarvolo.png), then ends the program. With --disc, drive D is an
@@ -9,16 +10,17 @@
 # DISC describes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath -m "${BUILD_DIR:-$root/build}")
+arch=x64
 
 program=Tarvolo
 screenshot=""
 disc=""
 actions=()
-usage="usage: $0 [--9x] [--disc DISC] [--screenshot FILE.png] [--search] [--click LETTER] [--about]"
+usage="usage: $0 [--9x] [--x86] [--disc DISC] [--screenshot FILE.png] [--search] [--click LETTER] [--about]"
 while (($#)); do
   case "$1" in
     --9x) program=Tarvolo9x ;;
+    --x86) arch=x86 ;;
     --disc) disc=$(realpath "$2") || { echo "$usage" >&2; exit 2; }; shift ;;
     --screenshot) screenshot=$(realpath -m "$2"); shift ;;
     --search) actions+=(--search) ;;
@@ -32,8 +34,9 @@ if [ -z "${DISPLAY:-}" ] && [ -z "$screenshot" ]; then
   screenshot=$(realpath -m tarvolo.png)
 fi
 
+build=$(realpath -m "${BUILD_DIR:-$root/build}")/$arch
 "$root/scripts/bootstrap.sh"
-cmake --preset mingw -S "$root" -B "$build" >/dev/null
+cmake --preset "$arch" -S "$root" -B "$build" >/dev/null
 cmake --build "$build" --target "$program" Divazid screen_driver cd_emulator
 
 source "$root/scripts/wine_env.sh"
@@ -82,7 +85,9 @@ fi
 ensure_prefix
 set_cd_drive "$disc"
 # The emulator goes into this run's Wine only when a disc was asked for.
-[ -z "$disc" ] || export LD_PRELOAD="$build/scripts/cd_emulator/cd_emulator.so"
+# The loader puts the folder of the library for each process's Wine, 32- or
+# 64-bit, in place of $LIB.
+[ -z "$disc" ] || export LD_PRELOAD="$build/scripts/cd_emulator/\$LIB/cd_emulator.so"
 
 if [ -z "$screenshot" ]; then
   exec "$WINE64" "$build/bin/$program.exe"

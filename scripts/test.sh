@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite under Wine, on a private
-# virtual display and a private Wine prefix; stops every process it started.
-# BUILD_DIR chooses the build folder (default: build).
+# Builds everything for both architectures and runs the whole test suite
+# for each under Wine, on a private virtual display and one private Wine
+# prefix; stops every process it started. BUILD_DIR chooses the build folder
+# (default: build), which holds one folder per architecture.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${BUILD_DIR:-$root/build}")
+architectures=(x64 x86)
 
 "$root/scripts/bootstrap.sh"
-cmake --preset mingw -S "$root" -B "$build" >/dev/null
-cmake --build "$build"
+for arch in "${architectures[@]}"; do
+  cmake --preset "$arch" -S "$root" -B "$build/$arch" >/dev/null
+  cmake --build "$build/$arch"
+done
 
 source "$root/scripts/wine_env.sh"
 export WINEPREFIX="$build/test-prefix"
@@ -27,4 +31,12 @@ start_xvfb
 "$WINESERVER" -p
 "$WINE64" wineboot </dev/null >/dev/null 2>&1
 
-ctest --test-dir "$build" --output-on-failure --no-tests=error --timeout 300
+failed=()
+for arch in "${architectures[@]}"; do
+  echo "Tests of the $arch build:"
+  ctest --test-dir "$build/$arch" --output-on-failure --no-tests=error --timeout 300 || failed+=("$arch")
+done
+if ((${#failed[@]})); then
+  echo "The tests of the ${failed[*]} build failed." >&2
+  exit 1
+fi

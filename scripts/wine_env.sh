@@ -1,5 +1,6 @@
 # Sourced by the scripts: Wine and a virtual display, private to one run.
 WINE64=/usr/lib/wine/wine64
+WINE32=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
@@ -22,11 +23,18 @@ start_xvfb() {
   return 1
 }
 
-# Creates the Wine prefix $WINEPREFIX if it does not exist yet.
+# Creates the Wine prefix $WINEPREFIX if it does not exist yet, for 64- and
+# 32-bit programs; a prefix made before 32-bit Wine was installed gets its
+# 32-bit system folder now.
 ensure_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$WINE64" wineboot --init >/dev/null 2>&1
+    "$WINESERVER" -w
+  elif [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    # Without its time stamp the prefix is brought up to date in full.
+    rm -f "$WINEPREFIX/.update-timestamp"
+    "$WINE64" wineboot --update >/dev/null 2>&1
     "$WINESERVER" -w
   fi
   # Wine's own fonts (Tahoma for window text, Marlett for the frame buttons)

@@ -206,17 +206,10 @@ static int TocEntry(const struct Disc *disc, struct cdrom_tocentry *entry)
     return 0;
 }
 
-int ioctl(int fd, unsigned long request, ...)
+typedef int (*IoctlFunction)(int, unsigned long, ...);
+
+static int Answer(IoctlFunction real, int fd, unsigned long request, void *argument)
 {
-    va_list arguments;
-    va_start(arguments, request);
-    void *argument = va_arg(arguments, void *);
-    va_end(arguments);
-
-    static int (*real)(int, unsigned long, ...);
-    if (!real)
-        real = (int (*)(int, unsigned long, ...))dlsym(RTLD_NEXT, "ioctl");
-
     char path[4096];
     const int saved = errno;
     const int emulated = (request == CDROM_DRIVE_STATUS || request == CDROMREADTOCHDR ||
@@ -242,3 +235,30 @@ int ioctl(int fd, unsigned long request, ...)
         return TocEntry(&disc, argument);
     }
 }
+
+int ioctl(int fd, unsigned long request, ...)
+{
+    static IoctlFunction real;
+    if (!real)
+        real = (IoctlFunction)dlsym(RTLD_NEXT, "ioctl");
+    va_list arguments;
+    va_start(arguments, request);
+    void *argument = va_arg(arguments, void *);
+    va_end(arguments);
+    return Answer(real, fd, request, argument);
+}
+
+#if defined(__i386__)
+/* 32-bit Wine is built with a 64-bit time_t, which makes its ioctl this one. */
+int __ioctl_time64(int fd, unsigned long request, ...)
+{
+    static IoctlFunction real;
+    if (!real)
+        real = (IoctlFunction)dlsym(RTLD_NEXT, "__ioctl_time64");
+    va_list arguments;
+    va_start(arguments, request);
+    void *argument = va_arg(arguments, void *);
+    va_end(arguments);
+    return Answer(real, fd, request, argument);
+}
+#endif

@@ -51,6 +51,12 @@ TEST(CdControlCalls, TrackLengthHandsTheControlTheCallersNumberByReference)
     EXPECT_EQ(trackNo, 7);
 }
 
+HRESULT WINAPI FillInReadFault(EXCEPINFO* info)
+{
+    info->scode = STG_E_READFAULT;
+    return S_OK;
+}
+
 // Results become signed 16-bit numbers as the platform converts them; an
 // error, also one told through EXCEPINFO, is returned and leaves the result.
 TEST(CdControlCalls, ResultsConvertedToSigned16BitsOrTheErrorReturned)
@@ -74,7 +80,7 @@ TEST(CdControlCalls, ResultsConvertedToSigned16BitsOrTheErrorReturned)
          E_ACCESSDENIED, 0},
         {"deferred EXCEPINFO",
          [](VARIANT*, EXCEPINFO* e) {
-             e->pfnDeferredFillIn = [](EXCEPINFO* filled) { filled->scode = STG_E_READFAULT; return S_OK; };
+             e->pfnDeferredFillIn = FillInReadFault;
              return DISP_E_EXCEPTION;
          },
          STG_E_READFAULT, 0},

@@ -140,16 +140,16 @@ TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
     RECT place{};
     GetWindowRect(cd, &place);
     MapWindowPoints(HWND_DESKTOP, main, reinterpret_cast<POINT*>(&place), 2);
-    const RECT stored = TwipsToPixels(GetParam()->ctlCD, GetDpiForWindow(main));
+    const RECT stored = TwipsToPixels(GetParam()->ctlCD, WindowDpi(main));
     EXPECT_TRUE(EqualRect(&place, &stored)) << "the CD control is not at its stored place";
 
     std::string ninetyNine;
     Lines ninetyNineLines;
-    for (int n = 0; n < 99; ++n) {
-        ninetyNine += "audio " + std::to_string(150 + 3000 * n) + "\n";
-        ninetyNineLines.push_back(TrackLine(n + 1, L"0:40"));
+    for (int n = 0; n <= 99; ++n) {
+        ninetyNine.append(n < 99 ? "audio " : "lead-out ").append(std::to_string(150 + 3000 * n)).append("\n");
+        if (n < 99)
+            ninetyNineLines.push_back(TrackLine(n + 1, L"0:40"));
     }
-    ninetyNine += "lead-out " + std::to_string(150 + 3000 * 99) + "\n";
 
     // Each disc in turn in drive D, changed while the program runs.
     const struct {

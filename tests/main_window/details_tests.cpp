@@ -57,7 +57,7 @@ TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
         widest = std::max(widest, size.cx);
     }
     ReleaseDC(Item(kLabel1), dc);
-    EXPECT_EQ(r.right, NineX() ? widest : MulDiv(1452, static_cast<int>(GetDpiForWindow(hwnd)), 1440));
+    EXPECT_EQ(r.right, NineX() ? widest : MulDiv(1452, static_cast<int>(WindowDpi(hwnd)), 1440));
     EXPECT_GE(r.bottom, 6 * metrics.tmHeight);
 
     SelectDrive(L"F");

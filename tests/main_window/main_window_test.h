@@ -5,6 +5,7 @@
 // names fails.
 
 #include "main_window.h"
+#include "ui_metrics.h"
 
 #include <gtest/gtest.h>
 #include <windowsx.h>
@@ -157,8 +158,12 @@ protected:
     const BuildDifferences& Build() const { return *GetParam(); }
     bool NineX() const { return GetParam() == &kTarvolo9x; }
 
-    void SetUp() override
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(Open()); }
+
+    // Builds the window anew, as the program does at start-up.
+    void Open()
     {
+        window.reset();
         MainWindowParts parts{
             [this](std::shared_ptr<DriveService>& fso) { return CreateDriveService(fso); },
             [this](HWND parent, const RECT& rect, std::unique_ptr<CdControl>& control) {

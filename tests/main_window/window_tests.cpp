@@ -23,32 +23,18 @@ const Place kPlaces[] = {
     {0, nullptr, nullptr, {3960, 3000, 1332, 1212}, {4200, 2760, 1335, 1215}},  // the CD control
 };
 
-using Window = MainWindowTest;
-
-TEST_P(Window, LaidOutInTwipsAtTheWindowsDpi)
-{
-    wchar_t text[64];
-    GetClassNameW(hwnd, text, 64);
-    EXPECT_STREQ(text, NineX() ? L"Form1" : L"FormPrincipal");
-    GetWindowTextW(hwnd, text, 64);
-    EXPECT_STREQ(text, L"Tarvolo");
-    const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_MINIMIZEBOX);
-    EXPECT_TRUE(GetWindowLongW(Item(kList1), GWL_STYLE) & LBS_SORT);
-    EXPECT_EQ(GetWindowLongW(Item(kList2), GWL_STYLE) & (LBS_SORT | LBS_USETABSTOPS), LBS_USETABSTOPS);
-
-    for (const UINT dpi : {GetDpiForWindow(hwnd), 144u}) {
+class Window : public MainWindowTest {
+protected:
+    // The client area and every control at their stored places for dpi.
+    void ExpectLaidOutAt(UINT dpi)
+    {
         SCOPED_TRACE(dpi);
-        if (dpi == 144) {
-            RECT suggested;
-            GetWindowRect(hwnd, &suggested);
-            SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-        }
         const auto px = [dpi](int twips) { return MulDiv(twips, static_cast<int>(dpi), 1440); };
         RECT r;
         GetClientRect(hwnd, &r);
         EXPECT_EQ(r.right, px(NineX() ? 6630 : 6636));
         EXPECT_EQ(r.bottom, px(NineX() ? 5445 : 5448));
+        wchar_t text[64];
         for (const Place& p : kPlaces) {
             const TwipRect& place = NineX() ? p.nineX : p.nt;
             const HWND control = p.id ? Item(p.id) : cd->site;
@@ -72,6 +58,62 @@ TEST_P(Window, LaidOutInTwipsAtTheWindowsDpi)
             EXPECT_EQ(r.bottom - r.top, size.cy) << p.id;
         }
     }
+};
+
+TEST_P(Window, LaidOutInTwipsAtTheWindowsDpi)
+{
+    wchar_t text[64];
+    GetClassNameW(hwnd, text, 64);
+    EXPECT_STREQ(text, NineX() ? L"Form1" : L"FormPrincipal");
+    GetWindowTextW(hwnd, text, 64);
+    EXPECT_STREQ(text, L"Tarvolo");
+    const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_MINIMIZEBOX);
+    EXPECT_TRUE(GetWindowLongW(Item(kList1), GWL_STYLE) & LBS_SORT);
+    EXPECT_EQ(GetWindowLongW(Item(kList2), GWL_STYLE) & (LBS_SORT | LBS_USETABSTOPS), LBS_USETABSTOPS);
+
+    ExpectLaidOutAt(WindowDpi(hwnd));
+    RECT suggested;
+    GetWindowRect(hwnd, &suggested);
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    ExpectLaidOutAt(144);
+}
+
+HRESULT WINAPI MonitorAt144Dpi(HMONITOR, int, UINT* dpiX, UINT* dpiY)
+{
+    *dpiX = *dpiY = 144;
+    return S_OK;
+}
+
+// Without the functions that Windows 10 brought, the window takes its
+// monitor's DPI (Windows 8.1) or the system's (Windows 7), with the same font
+// as the platform's own call would give.
+TEST_P(Window, LaidOutWhereTheNewerDpiFunctionsAreMissing)
+{
+    const NewerDpiFunctions newer = DpiFunctions();
+    ASSERT_TRUE(newer.systemParametersInfoForDpi) << "the platform's own font at a DPI is the yardstick";
+    const HDC screen = GetDC(nullptr);
+    const auto systemDpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    using MonitorDpi = decltype(newer.getDpiForMonitor);
+    const struct {
+        const char* system;
+        MonitorDpi monitorDpi;
+        UINT dpi;
+    } systems[] = {{"Windows 8.1", MonitorAt144Dpi, 144}, {"Windows 7", nullptr, systemDpi}};
+    for (const auto& [system, monitorDpi, dpi] : systems) {
+        SCOPED_TRACE(system);
+        DpiFunctions() = NewerDpiFunctions{nullptr, monitorDpi, nullptr, nullptr, nullptr};
+        ASSERT_NO_FATAL_FAILURE(Open());
+        ExpectLaidOutAt(dpi);
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(kLabel3), WM_GETFONT, 0, 0)), sizeof font, &font);
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        newer.systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+        EXPECT_EQ(font.lfHeight, metrics.lfMessageFont.lfHeight);
+    }
+    DpiFunctions() = newer;
 }
 
 // Tab, Enter and Space through real input are the input tests' part.
