@@ -172,6 +172,12 @@ HRESULT AboutDialog::ShowModal(HWND owner) noexcept
     return result;
 }
 
+void AboutDialog::BringToFront() const
+{
+    if (window_ && window_->dialog)
+        SetForegroundWindow(window_->dialog);
+}
+
 INT_PTR CALLBACK AboutDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {

@@ -23,6 +23,9 @@ public:
     // has been closed, with the failure that kept it from opening or ended it.
     HRESULT ShowModal(HWND owner) noexcept;
 
+    // Brings the dialog to the front if it is open.
+    void BringToFront() const;
+
 private:
     struct Window;  // what exists only while the dialog is open
 

@@ -7,7 +7,9 @@
 #include "ui_metrics.h"
 #include "worker.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
+#include <wrl/client.h>
 
 #include <climits>
 #include <new>
@@ -117,6 +119,7 @@ HRESULT MainWindow::Create(const BuildDifferences& build, MainWindowParts parts,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (const HRESULT hr = CentreOnScreen(created->hwnd); FAILED(hr))
         return hr;
+    created->quitOnDestroy = true;
     window = std::move(created);
     return S_OK;
 }
@@ -221,17 +224,35 @@ HRESULT MainWindow::CreateControls()
     label5 = child(L"STATIC", L"", kLabel, 0, kLabel5);
     if (!list2 || !command2 || !label2 || !label3 || !label5)
         return LastError();
+    NameListsForScreenReaders();
     PlaceControls();
     return S_OK;
+}
+
+// The tab order puts no caption right before its list, so a screen reader
+// would not find the list's name; each list is given its caption's text.
+// The lists work without their names, so a system without the service
+// that names them runs on without.
+void MainWindow::NameListsForScreenReaders()
+{
+    Microsoft::WRL::ComPtr<IAccPropServices> names;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                reinterpret_cast<void**>(names.GetAddressOf()))))
+        return;
+    for (const auto& [list, name] : {std::pair{list1, L"Lista Drive-uri"}, std::pair{list2, L"Lista Track-uri"}}) {
+        if (FAILED(names->SetHwndPropStr(list, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
+                                         name)))
+            return;
+    }
 }
 
 void MainWindow::OnDpiChanged(UINT newDpi, const RECT& suggested)
 {
     dpi = newDpi;
-    if (const HFONT newFont = CreateDefaultGuiFont(dpi)) {
-        DeleteObject(font);
+    // The controls keep using the old font until they have the new one.
+    const HFONT oldFont = font;
+    if (const HFONT newFont = CreateDefaultGuiFont(dpi))
         font = newFont;
-    }
     // The suggested rectangle scales the whole window; the client area is
     // then brought to its exact stored size.
     SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -246,6 +267,8 @@ void MainWindow::OnDpiChanged(UINT newDpi, const RECT& suggested)
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     PlaceControls();
+    if (font != oldFont)
+        DeleteObject(oldFont);
     Check(ctlCD->Move(TwipsToPixels(build.ctlCD, dpi)), kLayoutFailed);
     InvalidateRect(hwnd, nullptr, TRUE);
 }
@@ -277,7 +300,10 @@ void MainWindow::OnDestroy()
     // The control goes before the window it sits on.
     ctlCD.reset();
     hwnd = nullptr;
-    PostQuitMessage(0);
+    // A window that never came up ends nothing: its caller reports why, and
+    // a pending quit would close that report at once.
+    if (quitOnDestroy)
+        PostQuitMessage(0);
 }
 
 // A label that sizes itself keeps its top-left corner; with word wrap it also
@@ -304,10 +330,15 @@ void MainWindow::SizeLabelToText(HWND label, bool wordWrap)
 
 void MainWindow::OnCommand(int id, int notification)
 {
-    // One handler at a time: the message boxes and waits of a handler let
-    // other messages through. A close asked for meanwhile comes after it.
-    if (handlerRunning)
+    // One handler at a time: the message boxes, the About dialog and the
+    // waits of a handler let other messages through. A second request for
+    // the About dialog brings the open one to the front; a close asked for
+    // meanwhile comes after the handler.
+    if (handlerRunning) {
+        if (id == kCommand2 && notification == BN_CLICKED && frmDespre)
+            frmDespre->BringToFront();
         return;
+    }
     handlerRunning = true;
     struct HandlerEnd {
         MainWindow& window;

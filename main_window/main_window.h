@@ -38,7 +38,8 @@ struct MainWindowParts {
 class MainWindow {
 public:
     // Builds the window and its controls, runs Form_Load and leaves the
-    // window hidden, centred on the screen. Closing the window posts WM_QUIT.
+    // window hidden, centred on the screen. Closing the window posts WM_QUIT;
+    // a window whose creation failed posts nothing.
     static HRESULT Create(const BuildDifferences& build, MainWindowParts parts,
                           std::unique_ptr<MainWindow>& window);
     ~MainWindow();
@@ -59,6 +60,7 @@ private:
     void OnDestroy();
 
     HRESULT CreateControls();
+    void NameListsForScreenReaders();
     void PlaceControls();
     void SizeLabelToText(HWND label, bool wordWrap);
 
@@ -114,6 +116,7 @@ private:
     int list1Index = -1;
     bool handlerRunning = false;
     bool closeRequested = false;
+    bool quitOnDestroy = false;
 
     // The window-level state the handlers share.
     std::shared_ptr<DriveService> fso;

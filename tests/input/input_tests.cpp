@@ -2,8 +2,8 @@
 // presses go through the platform's input queue, and what a program shows is
 // read back from its windows. These prove the input reaches the drive
 // browser and the About dialog, once, that the program shows what the
-// platform's drive service reports, and that a program started without its
-// CD control says so.
+// platform's drive service reports, and that a program that cannot start
+// says why.
 
 #include "program_input.h"
 
@@ -108,6 +108,13 @@ TEST_P(InputTest, AboutDialogClosesEveryWayAndHoldsOffClicksMeanwhile)
         ASSERT_FALSE(PtInRect(&dialogPlace, Centre(Control(kCommand1)))) << "the dialog covers \"Cauta Drive\"";
         ClickAt(Centre(Control(kCommand1)));
 
+        // A second request to open it, which only code can make, changes nothing.
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand2, BN_CLICKED), reinterpret_cast<LPARAM>(Control(kCommand2)));
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }));
+        EXPECT_EQ(program.WaitForOneWindow(L"frmDespre"), dialog);
+        EXPECT_FALSE(IsWindowEnabled(main));
+        EXPECT_FALSE(program.WaitForOneWindow(L"#32770", 300)) << "a second opening showed a message";
+
         ASSERT_NO_FATAL_FAILURE(way.close(dialog));
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog) && IsWindowEnabled(main); })) << "the dialog stayed";
         EXPECT_TRUE(WaitForDetailsOf(kLabelledDrive)) << "the click on the main window got through";
@@ -118,10 +125,11 @@ INSTANTIATE_TEST_SUITE_P(Builds, InputTest, testing::Values(&kTarvolo, &kTarvolo
     return std::string(info.param == &kTarvolo ? "Tarvolo" : "Tarvolo9x");
 });
 
-// Started from a folder without the CD control's DLL, with a working one in
-// the current folder and on PATH, each program names the file it misses and
-// ends.
-TEST(MissingControl, EachProgramNamesTheMissingFileAndEnds)
+// Started from a folder without the CD control's DLL (while a working one
+// is in the current folder and on PATH), or with a DLL whose class creates
+// no control, each program says so in a message box that stays until it is
+// closed, and ends with 1.
+TEST(StartupFailure, EachProgramSaysWhyAndEnds)
 {
     const auto folder = std::filesystem::temp_directory_path() / ("tarvolo-" + std::to_string(GetCurrentProcessId()));
     const auto planted = folder / "elsewhere";
@@ -131,17 +139,26 @@ TEST(MissingControl, EachProgramNamesTheMissingFileAndEnds)
     // control by its full path too.
     SetEnvironmentVariableW(L"PATH", (planted.wstring() + L";" + _wgetenv(L"PATH")).c_str());
     for (const BuildDifferences* build : {&kTarvolo, &kTarvolo9x}) {
-        SCOPED_TRACE(build->programName);
         const std::wstring name = std::wstring(build->programName) + L".exe";
         std::filesystem::copy_file(ThisProgramsFolder() / name, folder / name);
-        Process started;
-        ASSERT_TRUE(started.Start(folder / name, planted.c_str()));
-        const HWND box = started.WaitForOneWindow(L"#32770");
-        ASSERT_TRUE(box) << "no message box";
-        const std::wstring message = Text(GetDlgItem(box, 0xFFFF));
-        EXPECT_NE(message.find((folder / build->cdControlDll).wstring() + L" lipseste"), message.npos) << message;
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        EXPECT_EQ(started.ExitCode(), 1u);
+        for (const bool controlBeside : {false, true}) {
+            SCOPED_TRACE(testing::Message() << build->programName << (controlBeside ? ", empty control" : ""));
+            if (controlBeside)
+                std::filesystem::copy_file(ThisProgramsFolder() / "EmptyControl.dll", folder / build->cdControlDll);
+            Process started;
+            ASSERT_TRUE(started.Start(folder / name, planted.c_str()));
+            const HWND box = started.WaitForOneWindow(L"#32770");
+            ASSERT_TRUE(box) << "no message box";
+            const std::wstring message = Text(GetDlgItem(box, 0xFFFF));
+            const std::wstring expected = controlBeside ? L"Fereastra principala nu a putut fi creata."
+                                                        : (folder / build->cdControlDll).wstring() + L" lipseste";
+            EXPECT_NE(message.find(expected), message.npos) << testing::PrintToString(message);
+            Sleep(500);
+            EXPECT_TRUE(IsWindowVisible(box)) << "the message closed by itself";
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            EXPECT_EQ(started.ExitCode(), 1u);
+            std::filesystem::remove(folder / build->cdControlDll);
+        }
     }
     std::filesystem::remove_all(folder);
 }

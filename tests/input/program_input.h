@@ -65,7 +65,7 @@ struct Process {
 
     // Waits until the process shows exactly one visible top-level window of
     // the class, and gives it.
-    HWND WaitForOneWindow(const wchar_t* className) const
+    HWND WaitForOneWindow(const wchar_t* className, DWORD timeoutMs = 15000) const
     {
         std::vector<HWND> found;
         WaitFor([&] {
@@ -74,7 +74,7 @@ struct Process {
                 if (GetWindowThreadProcessId(w, nullptr) == info.dwThreadId && IsWindowVisible(w))
                     found.push_back(w);
             return found.size() == 1;
-        }, 15000);
+        }, timeoutMs);
         return found.size() == 1 ? found.front() : nullptr;
     }
 
