@@ -7,7 +7,6 @@
 #include "program_input.h"
 #include "ui_metrics.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <map>
 
@@ -21,7 +20,7 @@ using Lines = std::vector<std::wstring>;
 class EmulatedCdDrive {
 public:
     EmulatedCdDrive(char letter, std::string discAtStart)
-        : folder_(PrefixFolder() + L"/test-drives/cdrom-" + static_cast<wchar_t>(letter)),
+        : folder_(TestDrivesFolder(std::wstring(L"cdrom-") + static_cast<wchar_t>(letter))),
           discAtStart_(std::move(discAtStart))
     {
     }
@@ -54,12 +53,6 @@ public:
     }
 
 private:
-    // The test prefix's folder, which the platform shows as a folder of drive Z.
-    static std::wstring PrefixFolder()
-    {
-        const char* prefix = std::getenv("WINEPREFIX");
-        return L"Z:" + std::filesystem::path(prefix ? prefix : "/nowhere").wstring();
-    }
     std::filesystem::path File(const wchar_t* suffix) const { return folder_.wstring() + suffix; }
     // In place: the platform's CD driver keeps a table per file.
     void Describe(const std::string& disc) const { std::ofstream(File(L".cdemu"), std::ios::trunc) << disc; }

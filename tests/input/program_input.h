@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -36,6 +37,14 @@ inline std::filesystem::path ThisProgramsFolder()
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     return std::filesystem::path(path).parent_path();
+}
+
+// A folder or file of the test prefix's drives, seen through drive Z.
+inline std::filesystem::path TestDrivesFolder(const std::wstring& name)
+{
+    const char* prefix = std::getenv("WINEPREFIX");
+    return std::filesystem::path(L"Z:" + std::filesystem::path(prefix ? prefix : "/nowhere").wstring()) /
+           "test-drives" / name;
 }
 
 // The drive's place in the drive list, which holds the drives in letter order.

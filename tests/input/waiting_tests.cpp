@@ -5,7 +5,6 @@
 
 #include "program_input.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <regex>
 
@@ -13,19 +12,11 @@ namespace {
 
 const std::wstring kNotAccessible = L"Drive-ul nu este accesibil";
 
-// A folder of the test prefix, seen through drive Z.
-std::filesystem::path PrefixFolder(const wchar_t* name)
-{
-    const char* prefix = std::getenv("WINEPREFIX");
-    return std::filesystem::path(L"Z:" + std::filesystem::path(prefix ? prefix : "/nowhere").wstring()) /
-           "test-drives" / name;
-}
-
 // The delay of every answer of the slow drive; healthy again when the object goes.
 class SlowDrive {
 public:
     ~SlowDrive() { Answer(0); }
-    void Answer(double afterSeconds) const { std::ofstream(PrefixFolder(L"network.delay")) << afterSeconds; }
+    void Answer(double afterSeconds) const { std::ofstream(TestDrivesFolder(L"network.delay")) << afterSeconds; }
     void Die() const { Answer(600); }
 };
 
@@ -91,7 +82,7 @@ protected:
 TEST_P(Waiting, DeadSlowOrVanishedDrivesNeverFreezeTheWindow)
 {
     // A drive gone since the search is not accessible.
-    const auto ramDisk = PrefixFolder(L"ramdisk");
+    const auto ramDisk = TestDrivesFolder(L"ramdisk");
     std::filesystem::remove(ramDisk);
     ClickLine(L'R');
     EXPECT_EQ(WaitForMessage().second, kNotAccessible) << "a drive gone since the search";

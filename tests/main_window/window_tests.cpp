@@ -1,10 +1,5 @@
 #include "main_window_test.h"
 
-#include <oleacc.h>
-#include <wrl/client.h>
-
-#include <iostream>
-
 namespace {
 
 // Each control's place in the Tarvolo and the Tarvolo9x build, in twips; a
@@ -191,51 +186,6 @@ TEST_P(Window, FailingSearchIsReportedAndLeavesWhatTheBuildHadNotCleared)
         EXPECT_EQ(messages.size(), 1u);
         EXPECT_EQ(ListLines(kList1), (Lines{L"Drive C: Disc Fix", L"Drive D: CDROM"}));
     }
-}
-
-// Screen readers name each list after its caption, where the platform can
-// name a window (Wine 8 cannot: its naming service is a stub), and each
-// label after its text.
-TEST_P(Window, ListsAndLabelsHaveAccessibleNames)
-{
-    ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    ASSERT_NO_FATAL_FAILURE(Open());
-    // Found at run time: the import library of oleacc.dll and the one of
-    // the interface identifiers both define IID_IAccessible.
-    using AccessibleFromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-    const auto accessibleObjectFromWindow = reinterpret_cast<AccessibleFromWindow>(
-        reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
-    ASSERT_TRUE(accessibleObjectFromWindow);
-    const auto name = [&](HWND control) {
-        Microsoft::WRL::ComPtr<IAccessible> accessible;
-        VARIANT self{};
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
-        BSTR text = nullptr;
-        std::wstring result = L"(none)";
-        if (SUCCEEDED(accessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                                 reinterpret_cast<void**>(accessible.GetAddressOf()))) &&
-            SUCCEEDED(accessible->get_accName(self, &text)) && text)
-            result.assign(text, SysStringLen(text));
-        SysFreeString(text);
-        return result;
-    };
-    EXPECT_EQ(name(Item(kLabel3)), L"Lista Drive-uri");
-    EXPECT_EQ(name(Item(kLabel2)), L"Lista Track-uri");
-
-    Microsoft::WRL::ComPtr<IAccPropServices> names;
-    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                              IID_IAccPropServices, reinterpret_cast<void**>(names.GetAddressOf())));
-    if (names->SetHwndPropStr(Item(kLabel5), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
-                              L"probe") == E_NOTIMPL) {
-        std::cout << "this platform names no window: the lists' names are not checked\n";
-    } else {
-        EXPECT_EQ(name(Item(kList1)), L"Lista Drive-uri");
-        EXPECT_EQ(name(Item(kList2)), L"Lista Track-uri");
-    }
-    names.Reset();
-    window.reset();
-    CoUninitialize();
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, Window, testing::Values(&kTarvolo, &kTarvolo9x), BuildName);
