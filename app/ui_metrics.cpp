@@ -29,13 +29,21 @@ UINT SystemDpi()
 
 NewerDpiFunctions& DpiFunctions()
 {
-    static NewerDpiFunctions functions{
-        Find<decltype(functions.getDpiForWindow)>(L"user32.dll", "GetDpiForWindow"),
-        Find<decltype(functions.getDpiForMonitor)>(L"shcore.dll", "GetDpiForMonitor"),
-        Find<decltype(functions.getSystemMetricsForDpi)>(L"user32.dll", "GetSystemMetricsForDpi"),
-        Find<decltype(functions.adjustWindowRectExForDpi)>(L"user32.dll", "AdjustWindowRectExForDpi"),
-        Find<decltype(functions.systemParametersInfoForDpi)>(L"user32.dll", "SystemParametersInfoForDpi"),
-    };
+    static NewerDpiFunctions functions = [] {
+        NewerDpiFunctions found{};
+        found.getDpiForWindow = Find<decltype(found.getDpiForWindow)>(L"user32.dll", "GetDpiForWindow");
+        // Only Windows 8.1 needs the monitor's DPI, which takes loading a DLL
+        // at start-up: later systems give each window its own.
+        if (!found.getDpiForWindow)
+            found.getDpiForMonitor = Find<decltype(found.getDpiForMonitor)>(L"shcore.dll", "GetDpiForMonitor");
+        found.getSystemMetricsForDpi =
+            Find<decltype(found.getSystemMetricsForDpi)>(L"user32.dll", "GetSystemMetricsForDpi");
+        found.adjustWindowRectExForDpi =
+            Find<decltype(found.adjustWindowRectExForDpi)>(L"user32.dll", "AdjustWindowRectExForDpi");
+        found.systemParametersInfoForDpi =
+            Find<decltype(found.systemParametersInfoForDpi)>(L"user32.dll", "SystemParametersInfoForDpi");
+        return found;
+    }();
     return functions;
 }
 

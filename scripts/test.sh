@@ -16,20 +16,7 @@ done
 
 source "$root/scripts/wine_env.sh"
 export WINEPREFIX="$build/test-prefix"
-cleanup() {
-  "$WINESERVER" -k 2>/dev/null || true
-  "$root/scripts/release_test_prefix.sh" || true
-  if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-
-start_xvfb
-"$root/scripts/make_test_prefix.sh"
-# One wineserver for the whole run instead of one per test program. The
-# prefix's background services start with the first program; started here,
-# they do not hold the output of the first test open.
-"$WINESERVER" -p
-"$WINE64" wineboot </dev/null >/dev/null 2>&1
+start_test_prefix
 
 failed=()
 for arch in "${architectures[@]}"; do

@@ -1,4 +1,5 @@
 # Sourced by the scripts: Wine and a virtual display, private to one run.
+TARVOLO_SCRIPTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 WINE64=/usr/lib/wine/wine64
 WINE32=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver64
@@ -42,4 +43,23 @@ ensure_prefix() {
   local fonts="$WINEPREFIX/drive_c/windows/Fonts"
   mkdir -p "$fonts"
   cp -n /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+}
+
+# The test prefix $WINEPREFIX with its drives (scripts/make_test_prefix.sh) on
+# a private virtual display, with one wineserver for the whole run; all of it
+# is stopped when the calling script exits.
+start_test_prefix() {
+  trap stop_test_prefix EXIT
+  start_xvfb
+  "$TARVOLO_SCRIPTS/make_test_prefix.sh"
+  # The prefix's background services start with the first program; started
+  # here, they do not hold the output of the first test open.
+  "$WINESERVER" -p
+  "$WINE64" wineboot </dev/null >/dev/null 2>&1
+}
+
+stop_test_prefix() {
+  "$WINESERVER" -k 2>/dev/null || true
+  "$TARVOLO_SCRIPTS/release_test_prefix.sh" || true
+  if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
