@@ -5,13 +5,14 @@ set -euo pipefail
 packages=(
   cmake ninja-build
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix  # both architectures
-  mingw-w64-tools                               # windres, widl
+  mingw-w64-tools faketime                      # windres, widl at a fixed time
   googletest                                    # sources, built for the target
   wine wine64 wine32:i386 fonts-wine            # runs 64- and 32-bit programs
   xvfb xauth x11-utils imagemagick              # virtual display, screenshots
   clang libclang-rt-14-dev                      # the parser's fuzz harness
   gcc gcc-multilib libc6-dev                    # the tests' emulated CD-ROM drive
   fuse3 libfuse2 python3-fusepy                 # the tests' slow drive
+  zip unzip                                     # release packages
 )
 
 missing=()

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds both architectures (Release) and writes the release packages:
+# dist/Tarvolo-VERSION-x86.zip and dist/Tarvolo-VERSION-x64.zip, each with
+# both programs, the CD control and CITESTE.txt, and dist/SHA256SUMS. Two runs
+# from clean build folders give the same bytes. BUILD_DIR and DIST_DIR choose
+# the folders (default: build and dist).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m "${BUILD_DIR:-$root/build}")
+dist=$(realpath -m "${DIST_DIR:-$root/dist}")
+# The project's one version number, which the version resource carries too.
+version=$(sed -nE 's/^project\(Tarvolo VERSION ([0-9.]+).*/\1/p' "$root/CMakeLists.txt")
+
+"$root/scripts/bootstrap.sh"
+mkdir -p "$dist"
+rm -f "$dist"/Tarvolo-*.zip "$dist/SHA256SUMS"
+for arch in x86 x64; do
+  cmake --preset "$arch" -S "$root" -B "$build/$arch" >/dev/null
+  cmake --build "$build/$arch" --target Tarvolo Tarvolo9x Divazid >/dev/null
+  "$root/scripts/make_package.sh" "$build/$arch/bin" "$version" "$dist/Tarvolo-$version-$arch.zip"
+done
+(cd "$dist" && sha256sum "Tarvolo-$version-x86.zip" "Tarvolo-$version-x64.zip" >SHA256SUMS)
+cat "$dist/SHA256SUMS"
