@@ -170,10 +170,20 @@ protected:
         const DWORD buttons[] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
         for (int i = 0; i < 3; ++i)
             mouse[i].mi = {dx, dy, 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons[i]};
-        EXPECT_EQ(SendInput(1, mouse, sizeof(INPUT)), 1u);
+        // The button goes down once the cursor has stayed at the place for a
+        // while: a press while it jumps back would be a drag from the earlier
+        // place, and a list box scrolls on a drag that leaves it.
         POINT cursor{};
-        EXPECT_TRUE(WaitFor([&] { return GetCursorPos(&cursor) && cursor.x == at.x && cursor.y == at.y; }))
-            << "the mouse went to " << cursor.x << "," << cursor.y << " instead of " << at.x << "," << at.y;
+        const auto there = [&] { return GetCursorPos(&cursor) && cursor.x == at.x && cursor.y == at.y; };
+        EXPECT_TRUE(WaitFor([&] {
+            EXPECT_EQ(SendInput(1, mouse, sizeof(INPUT)), 1u);
+            if (!WaitFor(there, 500))
+                return false;
+            for (const ULONGLONG settled = GetTickCount64() + 50; GetTickCount64() < settled; Sleep(5))
+                if (!there())
+                    return false;
+            return true;
+        })) << "the mouse went to " << cursor.x << "," << cursor.y << " instead of " << at.x << "," << at.y;
         EXPECT_EQ(SendInput(2, mouse + 1, sizeof(INPUT)), 2u);
         lastClick = at;
         lastClickTime = GetTickCount64();
