@@ -4,7 +4,7 @@
 # type, a labelled drive with a serial number, drives of exact sizes, a
 # network drive that can be made slow or dead, and two emulated CD-ROM
 # drives, one of them without a disc and so not ready. Safe to run again on
-# the same prefix. tests/drive_service/test_drives.h holds
+# the same prefix. tests/input/test_drives.h holds
 # the same letters and what the tests expect of them.
 #
 # Drives of exact sizes are tmpfs mounts, which need root and a machine that

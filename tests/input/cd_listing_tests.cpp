@@ -12,8 +12,6 @@
 
 namespace {
 
-using Lines = std::vector<std::wstring>;
-
 // One of the prefix's emulated CD-ROM drives: the disc description that the
 // emulator reads again on every request, and the drive's folder, without
 // which the drive is not ready. Left as the prefix had it when the object goes.
@@ -81,16 +79,7 @@ protected:
         ASSERT_TRUE(cd) << "no CD control on the main window";
     }
 
-    Lines Tracks() const
-    {
-        const HWND list = Control(kList2);
-        Lines lines(static_cast<size_t>(SendMessageW(list, LB_GETCOUNT, 0, 0)));
-        for (size_t i = 0; i < lines.size(); ++i) {
-            lines[i].resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1);
-            lines[i].resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(lines[i].data()))));
-        }
-        return lines;
-    }
+    Lines Tracks() const { return ListLines(Control(kList2)); }
 
     bool CdShown() const { return IsWindowVisible(cd) != FALSE; }
 
@@ -228,8 +217,6 @@ TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
     EXPECT_EQ(Text(Control(kLabel5)), details);
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, CdListing, testing::Values(&kTarvolo, &kTarvolo9x), [](const auto& info) {
-    return std::string(info.param == &kTarvolo ? "Tarvolo" : "Tarvolo9x");
-});
+INSTANTIATE_TEST_SUITE_P(Builds, CdListing, kBothBuilds, BuildName);
 
 }  // namespace

@@ -5,7 +5,9 @@
 // platform's drive service reports, and that a program that cannot start
 // says why.
 
+#include "drive_text.h"
 #include "program_input.h"
+#include "ui_metrics.h"
 
 #include <map>
 #include <regex>
@@ -14,10 +16,16 @@ namespace {
 
 TEST_P(InputTest, CautaDriveByEnterSpaceAndClickAndTabOrder)
 {
-    // Each press empties the details shown and fills the list anew, never
-    // doubled.
+    // Every drive of the prefix with its type, in letter order.
     EXPECT_EQ(LineCount(), 0u);
     ASSERT_NO_FATAL_FAILURE(SearchAndShow(kLabelledDrive));
+    Lines drives;
+    for (const TestDrive& drive : kTestDrives)
+        drives.push_back(DriveLine(std::wstring(1, drive.letter), drive.type));
+    EXPECT_EQ(ListLines(Control(kList1)), drives);
+
+    // Each press empties the details shown and fills the list anew, never
+    // doubled.
     for (int i = 0; i < 3; ++i)  // past the track list and "Despre program"
         Key(VK_TAB);
     ASSERT_TRUE(WaitForFocusOn(Control(kCommand1)));
@@ -86,6 +94,43 @@ TEST_P(InputTest, ArrowKeysWalkTheDriveListAndTheCloseBoxEndsTheProgram)
         GTEST_SKIP() << "drive sizes not checked: " << missing;
 }
 
+// The About dialog's texts, and its client area and controls at their stored
+// places for the program's DPI. The controls stand in tab order: OK, the
+// icon, the disclaimer, the title line, the two separator lines.
+void ExpectAboutDialogAt(HWND dialog, const BuildDifferences& build, UINT dpi)
+{
+    EXPECT_EQ(Text(dialog), L"Despre Tarvolo");
+    std::vector<std::pair<HWND, RECT>> controls;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT& place = controls.emplace_back(child, RECT{}).second;
+        GetWindowRect(child, &place);
+        MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&place), 2);
+    }
+    ASSERT_EQ(controls.size(), 6u);
+    EXPECT_EQ(Text(controls[3].first), L"Tarvolo versiunea 1.0");
+    EXPECT_EQ(Text(controls[2].first), L"Acest program are rol educativ si serveste la dotarea Vevarezuvu vi "
+                                       L"Zuzaziduzov ed Ovavederovareza din cadrul Universitatii Brandavel.");
+    const auto expectAt = [dpi](const RECT& actual, const TwipRect& stored) {
+        const RECT expected = TwipsToPixels(stored, dpi);
+        EXPECT_TRUE(EqualRect(&actual, &expected)) << actual.left << "," << actual.top << " " << actual.right
+                                                   << "," << actual.bottom;
+    };
+    RECT client{};
+    GetClientRect(dialog, &client);
+    expectAt(client, {0, 0, build.aboutClientArea.width, build.aboutClientArea.height});
+    expectAt(controls[0].second, {360, 2760, 1260, 345});
+    expectAt(controls[2].second, {960, 1440, 3876, 828});
+    expectAt(controls[3].second, {1080, 600, 3888, 480});
+    // The picture box fits the 32 x 32 icon inside its border.
+    const int icon = MulDiv(32, static_cast<int>(dpi), 96);
+    GetClientRect(controls[1].first, &client);
+    EXPECT_EQ(controls[1].second.left, TwipsToPixels(240, dpi));
+    EXPECT_EQ(controls[1].second.top, TwipsToPixels(600, dpi));
+    EXPECT_EQ(client.right, icon);
+    EXPECT_EQ(client.bottom, icon);
+}
+
+// Every opening of the dialog is built anew, with its texts and layout.
 TEST_P(InputTest, AboutDialogClosesEveryWayAndHoldsOffClicksMeanwhile)
 {
     ASSERT_NO_FATAL_FAILURE(SearchAndShow(kLabelledDrive));
@@ -101,6 +146,7 @@ TEST_P(InputTest, AboutDialogClosesEveryWayAndHoldsOffClicksMeanwhile)
         const HWND dialog = program.WaitForOneWindow(L"frmDespre");
         ASSERT_TRUE(dialog) << "\"Despre program\" did not open the dialog";
         ASSERT_TRUE(WaitForFocusOn(GetDlgItem(dialog, IDOK)));
+        ExpectAboutDialogAt(dialog, *GetParam(), WindowDpi(main));
 
         // "Cauta Drive", outside the dialog, would empty the details.
         RECT dialogPlace{};
@@ -121,9 +167,7 @@ TEST_P(InputTest, AboutDialogClosesEveryWayAndHoldsOffClicksMeanwhile)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, InputTest, testing::Values(&kTarvolo, &kTarvolo9x), [](const auto& info) {
-    return std::string(info.param == &kTarvolo ? "Tarvolo" : "Tarvolo9x");
-});
+INSTANTIATE_TEST_SUITE_P(Builds, InputTest, kBothBuilds, BuildName);
 
 // Started from a folder without the CD control's DLL (while a working one
 // is in the current folder and on PATH), or with a DLL whose class creates

@@ -4,7 +4,8 @@
 // person would: mouse clicks and key presses go through the platform's input
 // queue, and what the program shows is read back from its windows.
 
-#include "drive_service/test_drives.h"
+#include "both_builds.h"
+#include "test_drives.h"
 #include "main_window.h"
 
 #include <gtest/gtest.h>
@@ -23,20 +24,6 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 50
         if (condition())
             return true;
     return condition();
-}
-
-inline std::wstring Text(HWND window)
-{
-    std::wstring text(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    text.resize(static_cast<size_t>(SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
-}
-
-inline std::filesystem::path ThisProgramsFolder()
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path();
 }
 
 // A folder or file of the test prefix's drives, seen through drive Z.

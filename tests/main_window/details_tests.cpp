@@ -126,6 +126,6 @@ TEST_P(Details, TrackNumberIsTheControlsToChangeAndNeverOverflows)
     EXPECT_EQ(lines.back(), TrackLine(L" 32767", 32767 % 3600));
 }
 
-INSTANTIATE_TEST_SUITE_P(Builds, Details, testing::Values(&kTarvolo, &kTarvolo9x), BuildName);
+INSTANTIATE_TEST_SUITE_P(Builds, Details, kBothBuilds, BuildName);
 
 }  // namespace

@@ -4,6 +4,7 @@
 // a test chooses their answers, every call is logged, and the call a test
 // names fails.
 
+#include "both_builds.h"
 #include "main_window.h"
 #include "ui_metrics.h"
 
@@ -12,7 +13,6 @@
 
 #include <vector>
 
-using Lines = std::vector<std::wstring>;
 constexpr HRESULT kScriptedFailure = HRESULT_FROM_WIN32(ERROR_GEN_FAILURE);
 
 struct Script {
@@ -215,22 +215,8 @@ protected:
         SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(kList1)));
     }
 
-    Lines ListLines(int list) const
-    {
-        Lines lines(static_cast<size_t>(ListBox_GetCount(Item(list))));
-        for (size_t i = 0; i < lines.size(); ++i) {
-            lines[i].resize(static_cast<size_t>(ListBox_GetTextLen(Item(list), i)));
-            ListBox_GetText(Item(list), i, lines[i].data());
-        }
-        return lines;
-    }
-
-    std::wstring Text(int id) const
-    {
-        wchar_t text[512];
-        GetWindowTextW(Item(id), text, 512);
-        return text;
-    }
+    Lines ListLines(int list) const { return ::ListLines(Item(list)); }
+    std::wstring Text(int id) const { return ::Text(Item(id)); }
 
     bool CdShown() const { return (GetWindowLongW(cd->site, GWL_STYLE) & WS_VISIBLE) != 0; }
 
@@ -242,8 +228,3 @@ protected:
     std::unique_ptr<MainWindow> window;
     HWND hwnd = nullptr;
 };
-
-inline std::string BuildName(const testing::TestParamInfo<const BuildDifferences*>& info)
-{
-    return info.param == &kTarvolo ? "Tarvolo" : "Tarvolo9x";
-}

@@ -24,13 +24,8 @@ inline constexpr std::array<TestDrive, 11> kTestDrives{{
     {L'T', 2}, {L'U', 2}, {L'V', 2}, {L'X', 4}, {L'Z', 2},
 }};
 
-// Wine calls the file system of every drive but a CD-ROM drive NTFS.
-inline constexpr wchar_t kDiskFileSystem[] = L"NTFS";
-
 // The drive with a volume label and a serial number of its own.
 inline constexpr wchar_t kLabelledDrive = L'E';
-inline constexpr wchar_t kLabelledVolumeName[] = L"SISTEM";
-inline constexpr long kLabelledSerialNumber = -913;  // 0xFFFFFC6F
 
 // A CD-ROM drive without a disc: in the drive collection and found by
 // letter, but not ready, and its sizes cannot be read.
