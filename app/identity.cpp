@@ -1,5 +1,6 @@
 #include "identity.h"
 
+#include "dll_search.h"
 #include "failure_report.h"
 #include "resource.h"
 
@@ -7,18 +8,43 @@
 
 namespace {
 
+// version.dll is no KnownDLL: imported, it would be looked for in the
+// program's folder before the program's first step. It is loaded from
+// System32 instead, when the identity is first read.
+struct VersionFunctions {
+    decltype(&GetFileVersionInfoSizeW) size = nullptr;
+    decltype(&GetFileVersionInfoW) info = nullptr;
+    decltype(&VerQueryValueW) query = nullptr;
+};
+
+const VersionFunctions& Version()
+{
+    static const VersionFunctions functions = [] {
+        const HMODULE module = LoadSystemDll(L"version.dll");
+        VersionFunctions found;
+        found.size = FindFunction<decltype(found.size)>(module, "GetFileVersionInfoSizeW");
+        found.info = FindFunction<decltype(found.info)>(module, "GetFileVersionInfoW");
+        found.query = FindFunction<decltype(found.query)>(module, "VerQueryValueW");
+        return found;
+    }();
+    return functions;
+}
+
 HRESULT ReadVersionResource(std::vector<BYTE>& data)
 {
+    const VersionFunctions& version = Version();
+    if (!version.size || !version.info || !version.query)
+        return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     wchar_t path[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0 || length == MAX_PATH)
         return LastError();
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    const DWORD size = version.size(path, &ignored);
     if (size == 0)
         return LastError();
     data.resize(size);
-    if (!GetFileVersionInfoW(path, 0, size, data.data()))
+    if (!version.info(path, 0, size, data.data()))
         return LastError();
     return S_OK;
 }
@@ -32,7 +58,7 @@ HRESULT ReadApplicationTitle(std::wstring& title)
         return hr;
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\ProductName", &value, &length) ||
+    if (!Version().query(data.data(), L"\\StringFileInfo\\040904B0\\ProductName", &value, &length) ||
         length == 0)
         return HRESULT_FROM_WIN32(ERROR_RESOURCE_TYPE_NOT_FOUND);
     title.assign(static_cast<const wchar_t*>(value));
@@ -46,7 +72,7 @@ HRESULT ReadVersionNumbers(short& major, short& minor)
         return hr;
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(data.data(), L"\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO))
+    if (!Version().query(data.data(), L"\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO))
         return HRESULT_FROM_WIN32(ERROR_RESOURCE_TYPE_NOT_FOUND);
     const auto* info = static_cast<const VS_FIXEDFILEINFO*>(value);
     major = static_cast<short>(HIWORD(info->dwFileVersionMS));

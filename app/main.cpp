@@ -1,4 +1,5 @@
 #include "build_differences.h"
+#include "dll_search.h"
 #include "failure_report.h"
 #include "fso_drive_service.h"
 #include "hosted_cd_control.h"
@@ -84,9 +85,7 @@ int Run(int show)
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
 {
-    // Only the program's own folder and the system folders are searched for
-    // DLLs loaded by name; the current directory is not.
-    SetDllDirectoryW(L"");
+    LimitDllSearchToSystem32();
     if (const HRESULT hr = OleInitialize(nullptr); FAILED(hr))
         return FailStart(L"Componentele COM ale sistemului nu au putut fi pornite.", hr);
     int exitCode = 1;

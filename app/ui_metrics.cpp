@@ -1,5 +1,7 @@
 #include "ui_metrics.h"
 
+#include "dll_search.h"
+
 namespace {
 
 constexpr int kMonitorEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
@@ -7,13 +9,7 @@ constexpr int kMonitorEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 template <class Function>
 Function Find(const wchar_t* dll, const char* name)
 {
-    HMODULE module = GetModuleHandleW(dll);
-    if (!module)
-        module = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module)
-        return nullptr;
-    // Through void (*)(), which converts to any function pointer type.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return FindFunction<Function>(LoadSystemDll(dll), name);
 }
 
 UINT SystemDpi()

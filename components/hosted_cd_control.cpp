@@ -1,5 +1,6 @@
 #include "hosted_cd_control.h"
 
+#include "dll_search.h"
 #include "divazid.h"
 
 #include <ocidl.h>
@@ -475,9 +476,7 @@ HRESULT LoadCdControlClass(const std::wstring& dllPath, const GUID& libId,
     if (!IsFullPath(dllPath))
         return E_INVALIDARG;
     try {
-        // With a full path, the DLL's own folder is searched first for what
-        // it depends on, not the program's current directory.
-        const HMODULE module = LoadLibraryExW(dllPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        const HMODULE module = LoadDllByFullPath(dllPath);
         if (!module)
             return HRESULT_FROM_WIN32(GetLastError());
         CLSID clsid{};
