@@ -114,6 +114,9 @@ reg="$drives/drives.reg"
   # manager in between.
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n'
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n'
+  # A program that breaks down ends at once: Wine's debugger prints where and
+  # goes, where its dialog would wait, holding the test's output open.
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n'
 } >"$reg"
 # Z: is the Unix root in every prefix.
 "$WINE64" regedit /S "Z:${reg//\//\\}"

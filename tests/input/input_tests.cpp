@@ -207,27 +207,4 @@ TEST(StartupFailure, EachProgramSaysWhyAndEnds)
     std::filesystem::remove_all(folder);
 }
 
-// Unpacked from their release zip (tests/package/unpack.sh) into a folder
-// whose name has a space and a letter beyond ASCII, both programs start and
-// "Cauta Drive" lists the drives.
-TEST(Package, ProgramsRunFromTheUnpackedZip)
-{
-    const wchar_t* base = _wgetenv(L"TARVOLO_PACKAGE_CHECK");
-    ASSERT_TRUE(base) << "no unpacked package: CTest's package_unpacked test makes it";
-    const std::filesystem::path folder = std::filesystem::path(L"Z:" + std::wstring(base)) / L"Programe \u0102";
-    for (const BuildDifferences* build : {&kTarvolo, &kTarvolo9x}) {
-        SCOPED_TRACE(build->programName);
-        Process started;
-        ASSERT_TRUE(started.Start(folder / (std::wstring(build->programName) + L".exe")));
-        const HWND main = started.WaitForOneWindow(build->mainWindowClass);
-        ASSERT_TRUE(main) << "no main window";
-        PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand1, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(main, kCommand1)));
-        EXPECT_TRUE(WaitFor([&] {
-            return SendMessageW(GetDlgItem(main, kList1), LB_GETCOUNT, 0, 0) ==
-                   static_cast<LRESULT>(kTestDrives.size());
-        }));
-    }
-}
-
 }  // namespace

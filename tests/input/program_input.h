@@ -105,7 +105,7 @@ class InputTest : public testing::TestWithParam<const BuildDifferences*> {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(program.Start(ThisProgramsFolder() / (std::wstring(GetParam()->programName) + L".exe")));
+        ASSERT_TRUE(program.Start(ProgramsFolder() / (std::wstring(GetParam()->programName) + L".exe")));
         main = program.WaitForOneWindow(GetParam()->mainWindowClass);
         ASSERT_TRUE(main) << "no main window";
         // Keys go to the foreground window.
@@ -115,6 +115,9 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return GetAncestor(WindowFromPoint(Centre(main)), GA_ROOT) == main; }));
         ASSERT_TRUE(WaitForFocusOn(Control(kCommand1))) << "the focus is not on \"Cauta Drive\" at start";
     }
+
+    // Where the programs are started from: where they are built.
+    virtual std::filesystem::path ProgramsFolder() const { return ThisProgramsFolder(); }
 
     HWND Control(int id) const { return GetDlgItem(main, id); }
 
