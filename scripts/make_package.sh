@@ -4,15 +4,72 @@
 # permissions, and no extra fields. CITESTE.txt gets CRLF line ends, for
 # Notepad on Windows 7.
 #   scripts/make_package.sh BIN_FOLDER VERSION OUT.zip
+# With SIGN_PFX (a PKCS#12 file) and SIGN_PASSWORD (its password) set, every
+# .exe and .dll is signed with Authenticode (SHA-256) before packing, and
+# time-stamped by the RFC 3161 server at SIGN_TIMESTAMP_URL when that is set.
+# A signed zip differs on each run, by the signing time; removing the
+# signature of each binary gives back the build's own bytes, which this
+# script checks before it packs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=$1
 version=$2
 out=$(realpath -m "$3")
+binaries=(Tarvolo.exe Tarvolo9x.exe Divazid.dll)
+
+sign=""
+if [ -n "${SIGN_PFX:-}" ] && [ -n "${SIGN_PASSWORD:-}" ]; then
+  sign=1
+  pfx=$SIGN_PFX
+  if [ ! -f "$pfx" ] || [ ! -r "$pfx" ]; then
+    echo "make_package.sh: SIGN_PFX=$SIGN_PFX is not a readable file" >&2
+    exit 1
+  fi
+elif [ -n "${SIGN_PFX:-}" ]; then
+  echo "make_package.sh: SIGN_PFX is set but SIGN_PASSWORD is not; set both to sign, or neither" >&2
+  exit 1
+elif [ -n "${SIGN_PASSWORD:-}" ]; then
+  echo "make_package.sh: SIGN_PASSWORD is set but SIGN_PFX is not; set both to sign, or neither" >&2
+  exit 1
+fi
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-cp "$bin/Tarvolo.exe" "$bin/Tarvolo9x.exe" "$bin/Divazid.dll" "$stage/"
+if [ -n "$sign" ]; then
+  # osslsigncode reads the password from a file of mode 600 in the private
+  # stage folder, which the shell's own printf fills: the password is on no
+  # command line, where any user could read it from the process list.
+  secret=$stage/password
+  (umask 077 && printf '%s' "$SIGN_PASSWORD" >"$secret")
+  timestamp=()
+  if [ -n "${SIGN_TIMESTAMP_URL:-}" ]; then
+    timestamp=(-ts "$SIGN_TIMESTAMP_URL")
+  fi
+  # Every option used here exists in osslsigncode 2.5, Debian 12's.
+  for file in "${binaries[@]}"; do
+    if ! log=$(osslsigncode sign -pkcs12 "$pfx" -readpass "$secret" -h sha256 -n Tarvolo \
+                 "${timestamp[@]}" -in "$bin/$file" -out "$stage/$file" 2>&1); then
+      echo "make_package.sh: osslsigncode could not sign $file:" >&2
+      echo "$log" >&2
+      exit 1
+    fi
+    # Anyone can check a signed release against a rebuild only if removing
+    # the signature gives back the built bytes: that needs a binary whose
+    # length is a multiple of 8, as the signature is aligned to 8 bytes, and
+    # a correct PE checksum, which the removal computes again. The Release
+    # build's are so: stripped, they end on the 512-byte file alignment, and
+    # ld writes the checksum.
+    osslsigncode remove-signature -in "$stage/$file" -out "$stage/$file.unsigned" >/dev/null
+    if ! cmp -s "$stage/$file.unsigned" "$bin/$file"; then
+      echo "make_package.sh: $file without its signature is not the built $file" >&2
+      exit 1
+    fi
+    rm "$stage/$file.unsigned"
+  done
+  rm "$secret"
+else
+  for file in "${binaries[@]}"; do cp "$bin/$file" "$stage/"; done
+fi
 sed -e "s/{VERSION}/$version/g" -e 's/$/\r/' "$root/app/CITESTE.txt" >"$stage/CITESTE.txt"
 chmod 644 "$stage"/*
 touch -d "2000-01-01 00:00:00 UTC" "$stage"/*

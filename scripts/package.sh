@@ -3,7 +3,9 @@
 # dist/Tarvolo-VERSION-x86.zip and dist/Tarvolo-VERSION-x64.zip, each with
 # both programs, the CD control and CITESTE.txt, and dist/SHA256SUMS. Two runs
 # from clean build folders give the same bytes. BUILD_DIR and DIST_DIR choose
-# the folders (default: build and dist).
+# the folders (default: build and dist). SIGN_PFX and SIGN_PASSWORD sign the
+# binaries (see make_package.sh); a signed zip differs on each run, by the
+# signing time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${BUILD_DIR:-$root/build}")
