@@ -8,7 +8,7 @@
 #include "drive_text.h"
 #include "fso_drive_service.h"
 #include "main_window.h"
-#include "ui_metrics.h"
+#include "dpi.h"
 
 #include <ole2.h>
 #include <windowsx.h>

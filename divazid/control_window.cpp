@@ -1,7 +1,7 @@
 #include "control_window.h"
 
 #include "divazid.h"
-#include "ui_metrics.h"
+#include "dpi.h"
 
 #include <algorithm>
 #include <new>

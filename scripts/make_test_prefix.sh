@@ -65,14 +65,14 @@ for entry in "${layout[@]}"; do
   [ "$bytes" = - ] || mount_exact "$drives/$folder" "$bytes"
 done
 
-# The network drive N is a FUSE file system (scripts/slow_drive) that the
+# The network drive N is a FUSE file system (tests/equipment/slow_drive) that the
 # tests make slow or dead while the programs run, through network.delay. It
 # needs root and /dev/fuse; where mounting is refused, N is a plain folder
 # with not-mounted.txt, and the tests that need it fail with that reason.
 slow="$drives/network"
 echo 0 >"$drives/network.delay"
 rm -f "$slow/not-mounted.txt"
-/usr/bin/python3 "$(dirname "$0")/slow_drive/slow_drive.py" "$slow" "$drives/network.delay" Tarvolo \
+/usr/bin/python3 "$(dirname "$0")/../tests/equipment/slow_drive/slow_drive.py" "$slow" "$drives/network.delay" Tarvolo \
   >"$drives/slow-drive.log" 2>&1 &
 for _ in $(seq 50); do
   mountpoint -q "$slow" && break
@@ -85,7 +85,7 @@ if ! mountpoint -q "$slow"; then
   printf '%s\n' "$why" >"$slow/not-mounted.txt"
 fi
 
-# The CD-ROM drives are emulated (scripts/cd_emulator): the device of each is
+# The CD-ROM drives are emulated (tests/equipment/cd_emulator): the device of each is
 # a disc description beside its folder, which the tests rewrite to insert,
 # change and eject discs. D holds an audio disc of three tracks. X holds
 # none, and like a real CD-ROM drive without a disc it is not ready: its

@@ -6,7 +6,7 @@
 # On a machine without a display (no DISPLAY), or with --screenshot, it runs on
 # a private virtual display and writes a screenshot of the window to FILE.png
 # (default: tarvolo.png), then ends the program. With --disc, drive D is an
-# emulated CD-ROM drive (scripts/cd_emulator) holding the disc that the file
+# emulated CD-ROM drive (tests/equipment/cd_emulator) holding the disc that the file
 # DISC describes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -43,7 +43,7 @@ source "$root/scripts/wine_env.sh"
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-tarvolo}
 
 # Drive D of the run's prefix: given a disc description, an emulated CD-ROM
-# drive (scripts/cd_emulator) holding a copy of it; given none, no drive of
+# drive (tests/equipment/cd_emulator) holding a copy of it; given none, no drive of
 # ours. Drive types are read when the prefix starts, so a change stops it.
 set_cd_drive() {
   local disc=$1 links="$WINEPREFIX/dosdevices" drive="$WINEPREFIX/cd-drive"
@@ -87,7 +87,7 @@ set_cd_drive "$disc"
 # The emulator goes into this run's Wine only when a disc was asked for.
 # The loader puts the folder of the library for each process's Wine, 32- or
 # 64-bit, in place of $LIB.
-[ -z "$disc" ] || export LD_PRELOAD="$build/scripts/cd_emulator/\$LIB/cd_emulator.so"
+[ -z "$disc" ] || export LD_PRELOAD="$build/tests/equipment/cd_emulator/\$LIB/cd_emulator.so"
 
 if [ -z "$screenshot" ]; then
   exec "$WINE64" "$build/bin/$program.exe"

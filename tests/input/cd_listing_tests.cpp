@@ -1,11 +1,11 @@
 // Audio CDs through the whole platform path: the real program and its real
-// CD control read the test prefix's emulated CD-ROM drives (scripts/cd_emulator)
+// CD control read the test prefix's emulated CD-ROM drives (tests/equipment/cd_emulator)
 // through the platform's CD driver, while the test inserts, changes and
 // ejects their discs.
 
 #include "divazid.h"
 #include "program_input.h"
-#include "ui_metrics.h"
+#include "dpi.h"
 
 #include <fstream>
 #include <map>
@@ -164,7 +164,7 @@ TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
         // program's requests count.
         auto requests = d.TakeRequests(ProgramName());
         ASSERT_EQ(requests["CDROM_DRIVE_STATUS"], 1)
-            << "not one status check: is the emulator (scripts/cd_emulator) loaded into the program's Wine?";
+            << "not one status check: is the emulator (tests/equipment/cd_emulator) loaded into the program's Wine?";
         EXPECT_EQ(requests["CDROMREADTOCHDR"], disc.tableReads);
         EXPECT_EQ(Tracks(), disc.tracks);
         EXPECT_EQ(CdShown(), !disc.tracks.empty());

@@ -7,7 +7,7 @@
 
 #include "drive_text.h"
 #include "program_input.h"
-#include "ui_metrics.h"
+#include "dpi.h"
 
 #include <map>
 #include <regex>

@@ -1,5 +1,5 @@
 // A drive that answers slowly, or not at all, never freezes the program: the
-// test prefix's network drive (scripts/slow_drive) is made dead, slow or
+// test prefix's network drive (tests/equipment/slow_drive) is made dead, slow or
 // healthy while the real program runs, and the window is asked, all along,
 // whether it still answers.
 

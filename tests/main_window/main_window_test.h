@@ -6,7 +6,7 @@
 
 #include "both_builds.h"
 #include "main_window.h"
-#include "ui_metrics.h"
+#include "dpi.h"
 
 #include <gtest/gtest.h>
 #include <windowsx.h>

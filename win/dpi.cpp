@@ -1,4 +1,4 @@
-#include "ui_metrics.h"
+#include "dpi.h"
 
 #include "dll_search.h"
 

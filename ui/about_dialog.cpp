@@ -3,7 +3,7 @@
 #include "about_texts.h"
 #include "failure_report.h"
 #include "identity.h"
-#include "ui_metrics.h"
+#include "dpi.h"
 
 #include <array>
 #include <cstring>

@@ -1,27 +1,8 @@
 #pragma once
 
+#include "dpi.h"
+
 #include <windows.h>
-
-// A place and size in twips (1/1440 inch) from the top-left corner of a
-// window's client area.
-struct TwipRect {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-
-struct TwipSize {
-    int width;
-    int height;
-};
-
-struct TwipLine {
-    int x1;
-    int y1;
-    int x2;
-    int y2;
-};
 
 // Every value in which the NT-family build (Tarvolo) and the Windows 9x build
 // (Tarvolo9x) differ. Everything else is shared code.

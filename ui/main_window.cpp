@@ -4,7 +4,7 @@
 #include "drive_text.h"
 #include "failure_report.h"
 #include "identity.h"
-#include "ui_metrics.h"
+#include "dpi.h"
 #include "worker.h"
 
 #include <oleacc.h>

@@ -1,8 +1,28 @@
 #pragma once
 
-#include "build_differences.h"
-
 #include <windows.h>
+
+// A place and size in twips (1/1440 inch) from the top-left corner of a
+// window's client area.
+struct TwipRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+struct TwipSize {
+    int width;
+    int height;
+};
+
+struct TwipLine {
+    int x1;
+    int y1;
+    int x2;
+    int y2;
+};
+
 
 // Stored places and sizes are in twips: 1440 to the inch, whatever the DPI.
 inline int TwipsToPixels(int twips, UINT dpi)
