@@ -1,10 +1,13 @@
 #include "build_differences.h"
+#include "control_loader.h"
 #include "dll_search.h"
 #include "failure_report.h"
 #include "fso_drive_service.h"
 #include "hosted_cd_control.h"
 #include "identity.h"
 #include "main_window.h"
+#include "module_path.h"
+#include "texts.h"
 #include "worker_drive_service.h"
 
 #include <ole2.h>
@@ -34,19 +37,8 @@ int FailStart(const std::wstring& whatFailed, HRESULT status)
 // The control's DLL is taken from the program's own folder and nowhere else.
 std::wstring PathBesideProgram(const wchar_t* fileName)
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return fileName;
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    path.resize(path.find_last_of(L"\\/") + 1);
-    return path + fileName;
+    const std::wstring program = ModulePath(nullptr);
+    return program.substr(0, program.find_last_of(L"\\/") + 1) + fileName;
 }
 
 int Run(int show)
@@ -54,9 +46,7 @@ int Run(int show)
     const std::wstring controlPath = PathBesideProgram(kThisBuild.cdControlDll);
     Microsoft::WRL::ComPtr<IClassFactory> cdControlClass;
     if (const HRESULT hr = LoadCdControlClass(controlPath, kThisBuild.cdControlLibId, cdControlClass); FAILED(hr))
-        return FailStart(L"Controlul CD nu poate fi incarcat: fisierul " + controlPath +
-                             L" lipseste sau nu este cel potrivit.",
-                         hr);
+        return FailStart(texts::kCdControlMissingBefore + controlPath + texts::kCdControlMissingAfter, hr);
 
     MainWindowParts parts{
         [](std::shared_ptr<DriveService>& fso) { return CreateDriveServiceOnWorker(CreateFileSystemObject, fso); },
@@ -67,7 +57,7 @@ int Run(int show)
     };
     std::unique_ptr<MainWindow> window;
     if (const HRESULT hr = MainWindow::Create(kThisBuild, std::move(parts), window); FAILED(hr))
-        return FailStart(L"Fereastra principala nu a putut fi creata.", hr);
+        return FailStart(texts::kWindowFailed, hr);
     ShowWindow(window->Handle(), show);
 
     MSG message;
@@ -87,12 +77,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
 {
     LimitDllSearchToSystem32();
     if (const HRESULT hr = OleInitialize(nullptr); FAILED(hr))
-        return FailStart(L"Componentele COM ale sistemului nu au putut fi pornite.", hr);
+        return FailStart(texts::kComFailed, hr);
     int exitCode = 1;
     try {
         exitCode = Run(show);
     } catch (...) {
-        exitCode = FailStart(L"Memoria nu ajunge.", E_OUTOFMEMORY);
+        exitCode = FailStart(texts::kOutOfMemory, E_OUTOFMEMORY);
     }
     OleUninitialize();
     return exitCode;

@@ -1,16 +1,18 @@
 #include "control.h"
 
+#include "com.h"
 #include "control_window.h"
 #include "disc_listing.h"
 #include "disc_reader.h"
 #include "divazid.h"
+#include "module_path.h"
+#include "status.h"
 #include "worker.h"
 
 #include <ocidl.h>
 #include <olectl.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <cstdint>
 #include <new>
 #include <string>
@@ -35,14 +37,6 @@ constexpr LONG kMaxExtent = 1000000;
 constexpr DWORD kMiscStatus = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST |
                               OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE |
                               OLEMISC_RECOMPOSEONRESIZE | OLEMISC_NOUIACTIVATE;
-
-struct Variant {
-    VARIANT value;
-    Variant() { VariantInit(&value); }
-    ~Variant() { VariantClear(&value); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-};
 
 // The one argument of a member call, or the DISP_E_* code for its absence.
 HRESULT SingleArgument(const DISPPARAMS& params, bool propertyPut, VARIANT*& argument)
@@ -79,10 +73,10 @@ HRESULT TrackNumber(VARIANT& argument, long& trackNo)
         return S_OK;
     }
     Variant number;
-    const HRESULT hr = VariantChangeType(&number.value, &argument, 0, VT_I4);
+    const HRESULT hr = VariantChangeType(number.get(), &argument, 0, VT_I4);
     if (FAILED(hr))
         return hr;
-    trackNo = V_I4(&number.value);
+    trackNo = V_I4(number.get());
     return S_OK;
 }
 
@@ -119,35 +113,22 @@ public:
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override
     {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kDiidControl)
-            *object = static_cast<IDispatch*>(this);
-        else if (iid == IID_IOleObject)
-            *object = static_cast<IOleObject*>(this);
-        else if (iid == IID_IOleInPlaceObject || iid == IID_IOleWindow)
-            *object = static_cast<IOleInPlaceObject*>(this);
-        else if (iid == IID_IPersistStreamInit || iid == IID_IPersist)
-            *object = static_cast<IPersistStreamInit*>(this);
-        else if (iid == IID_IProvideClassInfo)
-            *object = static_cast<IProvideClassInfo*>(this);
-        else {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+        return QueryInterfaceFrom(iid, object,
+                                  {
+                                      {IID_IUnknown, static_cast<IDispatch*>(this)},
+                                      {IID_IDispatch, static_cast<IDispatch*>(this)},
+                                      {kDiidControl, static_cast<IDispatch*>(this)},
+                                      {IID_IOleObject, static_cast<IOleObject*>(this)},
+                                      {IID_IOleInPlaceObject, static_cast<IOleInPlaceObject*>(this)},
+                                      {IID_IOleWindow, static_cast<IOleInPlaceObject*>(this)},
+                                      {IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(this)},
+                                      {IID_IPersist, static_cast<IPersistStreamInit*>(this)},
+                                      {IID_IProvideClassInfo, static_cast<IProvideClassInfo*>(this)},
+                                  });
     }
 
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+    STDMETHODIMP_(ULONG) AddRef() override { return references_.Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return references_.Release(this); }
 
     // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT* count) override
@@ -432,11 +413,10 @@ private:
     // The description of guid in this registration's type library.
     HRESULT TypeInfoOf(const GUID& guid, ITypeInfo** info) const
     {
-        wchar_t path[MAX_PATH + 8];
-        const DWORD length = GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), path, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH)
-            return E_FAIL;
-        const std::wstring resource = std::wstring(path, length) + L"\\" + std::to_wstring(typeLibIndex_);
+        const std::wstring path = ModulePath(reinterpret_cast<HMODULE>(&__ImageBase));
+        if (path.empty())
+            return LastError();
+        const std::wstring resource = path + L"\\" + std::to_wstring(typeLibIndex_);
         ComPtr<ITypeLib> library;
         const HRESULT hr = LoadTypeLibEx(resource.c_str(), REGKIND_NONE, &library);
         if (FAILED(hr))
@@ -486,13 +466,13 @@ private:
             if (FAILED(hr))
                 return hr;
             Variant text;
-            hr = VariantChangeType(&text.value, argument, 0, VT_BSTR);
+            hr = VariantChangeType(text.get(), argument, 0, VT_BSTR);
             if (FAILED(hr)) {
                 if (argumentError)
                     *argumentError = 0;
                 return hr;
             }
-            const BSTR letter = V_BSTR(&text.value);
+            const BSTR letter = V_BSTR(text.get());
             if (!listing_.SetDrive(std::wstring_view(letter ? letter : L"", SysStringLen(letter))))
                 return E_INVALIDARG;
             Redraw();
@@ -549,7 +529,7 @@ private:
         if (SUCCEEDED(hr)) {
             window_ = CreateControlWindow(parent, position);
             if (!window_)
-                hr = HRESULT_FROM_WIN32(GetLastError());
+                hr = LastError();
         }
         if (FAILED(hr)) {
             Deactivate();
@@ -592,7 +572,7 @@ private:
             ShowSummary(window_, DiscSummaryText(listing_.TrackCount(), listing_.TotalSeconds()));
     }
 
-    std::atomic<ULONG> references_{1};
+    ReferenceCount references_;
     const CLSID clsid_;
     const int typeLibIndex_;
     Worker discReader_{false};

@@ -2,6 +2,9 @@
 
 #include "divazid.h"
 #include "dpi.h"
+#include "handles.h"
+#include "window_class.h"
+#include "window_text.h"
 
 #include <algorithm>
 #include <new>
@@ -15,49 +18,24 @@ HINSTANCE Module()
     return reinterpret_cast<HINSTANCE>(&__ImageBase);
 }
 
-// GDI objects selected into a DC for one scope.
-class Selected {
-public:
-    Selected(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~Selected() { SelectObject(dc_, previous_); }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-class OwnedGdiObject {
-public:
-    explicit OwnedGdiObject(HGDIOBJ object) : object_(object) {}
-    ~OwnedGdiObject() { DeleteObject(object_); }
-    OwnedGdiObject(const OwnedGdiObject&) = delete;
-    OwnedGdiObject& operator=(const OwnedGdiObject&) = delete;
-    HGDIOBJ get() const { return object_; }
-
-private:
-    HGDIOBJ object_;
-};
-
 void DrawDisc(HDC dc, int centreX, int centreY, int diameter)
 {
     const auto circle = [&](int d) {
         Ellipse(dc, centreX - d / 2, centreY - d / 2, centreX + (d + 1) / 2, centreY + (d + 1) / 2);
     };
-    OwnedGdiObject outline(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
-    OwnedGdiObject silver(CreateSolidBrush(RGB(200, 204, 212)));
-    OwnedGdiObject label(CreateSolidBrush(RGB(232, 234, 240)));
-    Selected pen(dc, outline.get());
+    const GdiObject<HPEN> outline(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
+    const GdiObject<HBRUSH> silver(CreateSolidBrush(RGB(200, 204, 212)));
+    const GdiObject<HBRUSH> label(CreateSolidBrush(RGB(232, 234, 240)));
+    const SelectedObject pen(dc, outline.get());
     {
-        Selected brush(dc, silver.get());
+        const SelectedObject brush(dc, silver.get());
         circle(diameter);
     }
     {
-        Selected brush(dc, label.get());
+        const SelectedObject brush(dc, label.get());
         circle(diameter * 2 / 5);
     }
-    Selected brush(dc, GetSysColorBrush(COLOR_BTNFACE));
+    const SelectedObject brush(dc, GetSysColorBrush(COLOR_BTNFACE));
     circle(diameter / 8);
 }
 
@@ -65,23 +43,20 @@ void DrawDisc(HDC dc, int centreX, int centreY, int diameter)
 // when that DPI changes.
 class WindowFont {
 public:
-    ~WindowFont() { DeleteObject(font_); }
-
     HFONT For(HWND window)
     {
         const UINT dpi = WindowDpi(window);
         if (!font_ || dpi != dpi_) {
-            if (const HFONT font = CreateDefaultGuiFont(dpi)) {
-                DeleteObject(font_);
-                font_ = font;
+            if (GdiObject<HFONT> font(CreateDefaultGuiFont(dpi)); font) {
+                font_ = std::move(font);
                 dpi_ = dpi;
             }
         }
-        return font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        return font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     }
 
 private:
-    HFONT font_ = nullptr;
+    GdiObject<HFONT> font_;
     UINT dpi_ = 0;
 };
 
@@ -91,11 +66,10 @@ void Paint(HWND window, HDC dc, WindowFont& windowFont)
     GetClientRect(window, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
 
-    Selected font(dc, windowFont.For(window));
+    const SelectedObject font(dc, windowFont.For(window));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    std::wstring summary(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    summary.resize(static_cast<size_t>(GetWindowTextW(window, summary.data(), static_cast<int>(summary.size()))));
+    const std::wstring summary = WindowText(window);
     const int lines = summary.empty() ? 0 : 1 + static_cast<int>(std::count(summary.begin(), summary.end(), L'\n'));
     const int textHeight = lines * metrics.tmHeight;
 
@@ -155,7 +129,7 @@ HWND CreateControlWindow(HWND parent, const RECT& rect)
     windowClass.hInstance = Module();
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = DIVAZID_WINDOW_CLASS;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (FAILED(RegisterWindowClass(windowClass)))
         return nullptr;
 
     return CreateWindowExW(0, DIVAZID_WINDOW_CLASS, nullptr,

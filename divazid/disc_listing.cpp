@@ -1,5 +1,8 @@
 #include "disc_listing.h"
 
+#include "control_texts.h"
+#include "drive_letter.h"
+
 #include <utility>
 
 DiscListing::DiscListing(ReadTracks read, FindFirstCdrom firstCdrom)
@@ -11,9 +14,7 @@ bool DiscListing::SetDrive(std::wstring_view text)
 {
     wchar_t letter = 0;
     if (text.size() == 1) {
-        letter = text[0];
-        if (letter >= L'a' && letter <= L'z')
-            letter = static_cast<wchar_t>(letter - L'a' + L'A');
+        letter = UpperDriveLetter(text[0]);
         if (letter < L'A' || letter > L'Z')
             return false;
     } else if (!text.empty()) {
@@ -79,5 +80,5 @@ std::wstring DiscSummaryText(long trackCount, long totalSeconds)
     std::wstring time = hours > 0 ? std::to_wstring(hours) + L":" + TwoDigits(minutes)
                                   : std::to_wstring(minutes);
     time += L":" + TwoDigits(seconds);
-    return L"Track-uri: " + std::to_wstring(trackCount) + L"\nDurata: " + time;
+    return texts::kTrackCount + std::to_wstring(trackCount) + L"\n" + texts::kDuration + time;
 }

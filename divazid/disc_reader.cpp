@@ -1,5 +1,8 @@
 #include "disc_reader.h"
 
+#include "drive_letter.h"
+#include "handles.h"
+
 #include <windows.h>
 #include <winioctl.h>
 #include <ntddcdrm.h>
@@ -8,25 +11,6 @@
 #include <utility>
 
 namespace {
-
-class DeviceHandle
-{
-public:
-    explicit DeviceHandle(HANDLE handle) : handle_(handle) {}
-    ~DeviceHandle()
-    {
-        if (valid())
-            CloseHandle(handle_);
-    }
-    DeviceHandle(const DeviceHandle&) = delete;
-    DeviceHandle& operator=(const DeviceHandle&) = delete;
-
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 bool IsCdromDrive(wchar_t letter)
 {
@@ -54,16 +38,14 @@ bool DiscPresent(HANDLE device)
 
 std::vector<DiscTrack> ReadDiscTracks(wchar_t driveLetter)
 {
-    if (driveLetter >= L'a' && driveLetter <= L'z')
-        driveLetter = static_cast<wchar_t>(driveLetter - L'a' + L'A');
+    driveLetter = UpperDriveLetter(driveLetter);
     if (driveLetter < L'A' || driveLetter > L'Z' || !IsCdromDrive(driveLetter))
         return {};
 
     const std::wstring path = std::wstring(L"\\\\.\\") + driveLetter + L':';
-    const DeviceHandle device(CreateFileW(path.c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
-    if (!device.valid() || !DiscPresent(device.get()))
+    const UniqueHandle device = FileHandle(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!device || !DiscPresent(device.get()))
         return {};
 
     CDROM_TOC toc = {};

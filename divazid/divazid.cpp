@@ -1,3 +1,4 @@
+#include "com.h"
 #include "control.h"
 #include "control_window.h"
 
@@ -34,26 +35,10 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override
     {
-        if (!object)
-            return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IClassFactory) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
+        return QueryInterfaceFrom(iid, object, {{IID_IUnknown, this}, {IID_IClassFactory, this}});
     }
-
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+    STDMETHODIMP_(ULONG) AddRef() override { return references_.Add(); }
+    STDMETHODIMP_(ULONG) Release() override { return references_.Release(this); }
 
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override
     {
@@ -75,7 +60,7 @@ public:
     }
 
 private:
-    std::atomic<ULONG> references_{1};
+    ReferenceCount references_;
     const Registration registration_;
 };
 

@@ -4,16 +4,20 @@
 
 #include <functional>
 #include <memory>
-#include <new>
 #include <string>
 
 // The drive information service as the main window sees it. Every member is
 // one call into the service and may fail; nothing is cached, so each read
-// reflects the drive as it is now. A call may also be given up on when the
-// drive does not answer (IsGivenUp in worker.h).
+// reflects the drive as it is now.
 
 // The service's status for a letter that names no drive (any more).
 constexpr HRESULT kDriveUnavailable = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 68);
+// The call was given up on: the drive did not answer in time, the user
+// pressed Esc, or an earlier call of the drive has not answered yet.
+constexpr HRESULT kDriveNotAnswering = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+// The window is to be closed while the call waited: the caller ends without
+// a word.
+constexpr HRESULT kCallAbandonedForClose = HRESULT_FROM_WIN32(ERROR_OPERATION_ABORTED);
 
 class Drive {
 public:
@@ -45,16 +49,3 @@ public:
 };
 
 using DriveServiceFactory = std::function<HRESULT(std::shared_ptr<DriveService>& service)>;
-
-// For implementations: members allocate (strings, wrappers), and running out
-// of memory becomes a status like any other failure instead of an exception
-// that would reach the caller's window procedure.
-template <class F>
-HRESULT Guarded(F&& body) noexcept
-{
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-}

@@ -1,9 +1,10 @@
 #include "fso_drive_service.h"
 
+#include "com.h"
+#include "status.h"
+
 #include <oleauto.h>
 #include <wrl/client.h>
-
-#include <new>
 
 using Microsoft::WRL::ComPtr;
 
@@ -20,98 +21,46 @@ constexpr IID kIDriveCollection = {
 constexpr IID kIDrive = {
     0xC7C3F5A0, 0x88A3, 0x11D0, {0xAB, 0xCB, 0x00, 0xA0, 0xC9, 0x0F, 0xFF, 0xC0}};
 
-class Variant {
-public:
-    Variant() { VariantInit(&value_); }
-    ~Variant() { VariantClear(&value_); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    VARIANT* get() { return &value_; }
-    VARIANT* operator->() { return &value_; }
-    const VARIANT& operator*() const { return value_; }
-
-    // Converts the value in place.
-    HRESULT ChangeType(VARTYPE type) { return VariantChangeType(&value_, &value_, 0, type); }
-
-private:
-    VARIANT value_;
-};
-
-// A failure that the object raised as an exception is reported by its own
-// status, not by the generic DISP_E_EXCEPTION.
-HRESULT ExceptionStatus(EXCEPINFO& info)
-{
-    if (info.pfnDeferredFillIn)
-        info.pfnDeferredFillIn(&info);
-    HRESULT hr = DISP_E_EXCEPTION;
-    if (FAILED(info.scode))
-        hr = info.scode;
-    else if (info.wCode != 0)
-        hr = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, info.wCode);
-    SysFreeString(info.bstrSource);
-    SysFreeString(info.bstrDescription);
-    SysFreeString(info.bstrHelpFile);
-    return hr;
-}
-
-HRESULT Call(IDispatch* object, DISPID member, WORD flags, VARIANT* args, UINT argCount,
-             Variant& result)
-{
-    DISPPARAMS params{args, nullptr, argCount, 0};
-    EXCEPINFO info{};
-    const HRESULT hr = object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                      result.get(), &info, nullptr);
-    if (hr == DISP_E_EXCEPTION)
-        return ExceptionStatus(info);
-    return hr;
-}
-
-HRESULT Call(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT argCount,
-             Variant& result)
+// A member by its name, as late-bound callers of the Scripting Runtime do.
+HRESULT Call(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT argCount, Variant& result)
 {
     auto* names = const_cast<LPOLESTR>(name);
     DISPID member = DISPID_UNKNOWN;
-    if (const HRESULT hr =
-            object->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &member);
-        FAILED(hr))
+    if (const HRESULT hr = object->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &member); FAILED(hr))
         return hr;
-    return Call(object, member, flags, args, argCount, result);
+    return InvokeMember(object, member, flags, args, argCount, result.get());
 }
 
-HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARTYPE type, Variant& result)
+// A property converted to type, handed to read.
+template <class Read>
+HRESULT GetProperty(IDispatch* object, const wchar_t* name, VARTYPE type, Read read)
 {
-    if (const HRESULT hr = Call(object, name, DISPATCH_PROPERTYGET, nullptr, 0, result);
-        FAILED(hr))
+    return Guarded([&] {
+        Variant value;
+        HRESULT hr = Call(object, name, DISPATCH_PROPERTYGET, nullptr, 0, value);
+        if (SUCCEEDED(hr))
+            hr = value.ChangeType(type);
+        if (SUCCEEDED(hr))
+            read(*value);
         return hr;
-    return result.ChangeType(type);
+    });
 }
 
 HRESULT GetText(IDispatch* object, const wchar_t* name, std::wstring& text)
 {
-    Variant value;
-    if (const HRESULT hr = GetProperty(object, name, VT_BSTR, value); FAILED(hr))
-        return hr;
-    const BSTR s = value->bstrVal;
-    text.assign(s ? s : L"", SysStringLen(s));
-    return S_OK;
+    return GetProperty(object, name, VT_BSTR, [&](const VARIANT& value) {
+        text.assign(value.bstrVal ? value.bstrVal : L"", SysStringLen(value.bstrVal));
+    });
 }
 
 HRESULT GetLong(IDispatch* object, const wchar_t* name, long& number)
 {
-    Variant value;
-    if (const HRESULT hr = GetProperty(object, name, VT_I4, value); FAILED(hr))
-        return hr;
-    number = value->lVal;
-    return S_OK;
+    return GetProperty(object, name, VT_I4, [&](const VARIANT& value) { number = value.lVal; });
 }
 
 HRESULT GetDouble(IDispatch* object, const wchar_t* name, double& number)
 {
-    Variant value;
-    if (const HRESULT hr = GetProperty(object, name, VT_R8, value); FAILED(hr))
-        return hr;
-    number = value->dblVal;
-    return S_OK;
+    return GetProperty(object, name, VT_R8, [&](const VARIANT& value) { number = value.dblVal; });
 }
 
 // Queries an object handed back in a variant for one interface; dual
@@ -134,41 +83,20 @@ class FsoDrive final : public Drive {
 public:
     explicit FsoDrive(ComPtr<IDispatch> drive) : drive_(std::move(drive)) {}
 
-    HRESULT DriveLetter(std::wstring& letter) override
-    {
-        return Guarded([&] { return GetText(drive_.Get(), L"DriveLetter", letter); });
-    }
+    HRESULT DriveLetter(std::wstring& letter) override { return GetText(drive_.Get(), L"DriveLetter", letter); }
     HRESULT DriveType(long& code) override { return GetLong(drive_.Get(), L"DriveType", code); }
     HRESULT IsReady(bool& ready) override
     {
         // Only the automation true value (-1) means ready; a 16-bit reading
         // keeps any other non-zero value from passing for it.
-        Variant value;
-        if (const HRESULT hr = GetProperty(drive_.Get(), L"IsReady", VT_I2, value); FAILED(hr))
-            return hr;
-        ready = value->iVal == VARIANT_TRUE;
-        return S_OK;
+        return GetProperty(drive_.Get(), L"IsReady", VT_I2,
+                           [&](const VARIANT& value) { ready = value.iVal == VARIANT_TRUE; });
     }
-    HRESULT FreeSpace(double& bytes) override
-    {
-        return GetDouble(drive_.Get(), L"FreeSpace", bytes);
-    }
-    HRESULT FileSystem(std::wstring& name) override
-    {
-        return Guarded([&] { return GetText(drive_.Get(), L"FileSystem", name); });
-    }
-    HRESULT SerialNumber(long& serial) override
-    {
-        return GetLong(drive_.Get(), L"SerialNumber", serial);
-    }
-    HRESULT TotalSize(double& bytes) override
-    {
-        return GetDouble(drive_.Get(), L"TotalSize", bytes);
-    }
-    HRESULT VolumeName(std::wstring& name) override
-    {
-        return Guarded([&] { return GetText(drive_.Get(), L"VolumeName", name); });
-    }
+    HRESULT FreeSpace(double& bytes) override { return GetDouble(drive_.Get(), L"FreeSpace", bytes); }
+    HRESULT FileSystem(std::wstring& name) override { return GetText(drive_.Get(), L"FileSystem", name); }
+    HRESULT SerialNumber(long& serial) override { return GetLong(drive_.Get(), L"SerialNumber", serial); }
+    HRESULT TotalSize(double& bytes) override { return GetDouble(drive_.Get(), L"TotalSize", bytes); }
+    HRESULT VolumeName(std::wstring& name) override { return GetText(drive_.Get(), L"VolumeName", name); }
 
 private:
     ComPtr<IDispatch> drive_;
@@ -222,9 +150,8 @@ public:
             if (const HRESULT hr = DispatchFrom(*value, kIDriveCollection, collection); FAILED(hr))
                 return hr;
             Variant enumerator;
-            if (const HRESULT hr =
-                    Call(collection.Get(), DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                         nullptr, 0, enumerator);
+            if (const HRESULT hr = InvokeMember(collection.Get(), DISPID_NEWENUM,
+                                                DISPATCH_METHOD | DISPATCH_PROPERTYGET, nullptr, 0, enumerator.get());
                 FAILED(hr))
                 return hr;
             if (enumerator->vt != VT_UNKNOWN && enumerator->vt != VT_DISPATCH)

@@ -1,5 +1,7 @@
 #include "worker_drive_service.h"
 
+#include "drive_letter.h"
+#include "status.h"
 #include "worker.h"
 
 #include <new>
@@ -8,6 +10,14 @@
 namespace {
 
 constexpr DWORD kCallTimeoutMs = 10000;
+
+// The service's status for how the worker's wait for a call ended.
+HRESULT ServiceStatus(HRESULT waited)
+{
+    if (IsGivenUp(waited))
+        return kDriveNotAnswering;
+    return waited == kWaitAbandonedForClose ? kCallAbandonedForClose : waited;
+}
 
 // Runs body(result) on the worker and hands the result over when the call
 // succeeded. What a failed call left behind is let go of on the worker.
@@ -20,16 +30,13 @@ HRESULT CallOn(Worker& worker, wchar_t drive, Result& out, Body body)
         out = std::move(*result);
     else
         worker.Post([left = std::move(result)] {});
-    return hr;
+    return ServiceStatus(hr);
 }
 
 // The worker's key for a drive: its upper-case letter, 0 for a name of none.
 wchar_t DriveKey(const std::wstring& letter)
 {
-    if (letter.size() != 1)
-        return 0;
-    const wchar_t c = letter[0];
-    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    return letter.size() == 1 ? UpperDriveLetter(letter[0]) : 0;
 }
 
 // An object of the inner service, held here and let go of on the worker.

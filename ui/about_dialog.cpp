@@ -1,25 +1,21 @@
 #include "about_dialog.h"
 
 #include "about_texts.h"
-#include "failure_report.h"
-#include "identity.h"
 #include "dpi.h"
+#include "handles.h"
+#include "identity.h"
+#include "status.h"
+#include "texts.h"
+#include "window_class.h"
 
 #include <array>
 #include <cstring>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"frmDespre";
-// Both stored texts are replaced by Form_Load before the dialog shows.
-constexpr wchar_t kStoredCaption[] = L"Despre aplicatie";
-constexpr wchar_t kStoredTitleLine[] = L"Cauta Drive versiunea 1.0";
-constexpr wchar_t kDisclaimer[] =
-    L"Acest program are rol educativ si serveste la dotarea Vevarezuvu vi Zuzaziduzov ed "
-    L"Ovavederovareza din cadrul Universitatii Brandavel.";
 
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME;
@@ -38,16 +34,6 @@ constexpr int kIconSize = 32;
 constexpr std::array<int, 2> kLine1Width{2, 1};
 constexpr std::array<COLORREF, 2> kLine1Colour{RGB(255, 255, 255), RGB(128, 128, 128)};
 
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
-
-struct IconDeleter {
-    void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-
 int ScalePixels(int pixels, UINT dpi)
 {
     return MulDiv(pixels, static_cast<int>(dpi), kDesignDpi);
@@ -55,10 +41,6 @@ int ScalePixels(int pixels, UINT dpi)
 
 HRESULT RegisterDialogClass(HINSTANCE instance)
 {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing))
-        return S_OK;
     // A dialog class: the dialog manager runs it through DefDlgProc.
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -67,7 +49,7 @@ HRESULT RegisterDialogClass(HINSTANCE instance)
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) ? S_OK : LastError();
+    return RegisterWindowClass(windowClass);
 }
 
 // An in-memory dialog template naming the frmDespre class and holding no
@@ -81,7 +63,7 @@ std::vector<WORD> DialogTemplate()
     static_assert(sizeof header % sizeof(WORD) == 0);
     std::memcpy(words.data(), &header, sizeof header);
     words.push_back(0);  // no menu
-    for (const wchar_t* text : {kClassName, kStoredCaption}) {
+    for (const wchar_t* text : {kClassName, texts::kAboutStoredCaption}) {
         for (; *text != L'\0'; ++text)
             words.push_back(static_cast<WORD>(*text));
         words.push_back(0);
@@ -134,7 +116,7 @@ struct AboutDialog::Window {
     std::array<HWND, 2> line1{};
     HWND lblTitle = nullptr;
     HWND lblDisclaimer = nullptr;
-    UniqueFont font;
+    GdiObject<HFONT> font;
     UniqueIcon picture;
     UniqueIcon bigIcon;
     UniqueIcon smallIcon;
@@ -248,16 +230,16 @@ HRESULT AboutDialog::Build(HWND dialog)
     HRESULT hr = CreateControl(dialog, WS_EX_CLIENTEDGE, L"STATIC", nullptr,
                                WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, -1, w.picIcon);
     if (SUCCEEDED(hr))
-        hr = CreateControl(dialog, 0, L"BUTTON", L"OK",
+        hr = CreateControl(dialog, 0, L"BUTTON", texts::kOK,
                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, w.cmdOK);
     if (SUCCEEDED(hr))
         hr = CreateControl(dialog, 0, L"STATIC", nullptr, line, -1, w.line1[1]);
     if (SUCCEEDED(hr))
-        hr = CreateControl(dialog, 0, L"STATIC", kStoredTitleLine, kLabelStyle, -1, w.lblTitle);
+        hr = CreateControl(dialog, 0, L"STATIC", texts::kAboutStoredTitleLine, kLabelStyle, -1, w.lblTitle);
     if (SUCCEEDED(hr))
         hr = CreateControl(dialog, 0, L"STATIC", nullptr, line, -1, w.line1[0]);
     if (SUCCEEDED(hr))
-        hr = CreateControl(dialog, 0, L"STATIC", kDisclaimer, kLabelStyle, -1, w.lblDisclaimer);
+        hr = CreateControl(dialog, 0, L"STATIC", texts::kDisclaimer, kLabelStyle, -1, w.lblDisclaimer);
     if (FAILED(hr))
         return hr;
 
@@ -281,7 +263,7 @@ HRESULT AboutDialog::Build(HWND dialog)
 HRESULT AboutDialog::ApplyDpi(UINT dpi)
 {
     Window& w = *window_;
-    UniqueFont font(CreateDefaultGuiFont(dpi));
+    GdiObject<HFONT> font(CreateDefaultGuiFont(dpi));
     UniqueIcon picture(LoadProgramIcon(ScalePixels(kIconSize, dpi)));
     UniqueIcon bigIcon(LoadProgramIcon(SystemMetricForDpi(SM_CXICON, dpi)));
     UniqueIcon smallIcon(LoadProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi)));

@@ -1,8 +1,10 @@
 #include "about_texts.h"
 
+#include "texts.h"
+
 std::wstring AboutCaption(std::wstring_view title)
 {
-    std::wstring caption = L"Despre ";
+    std::wstring caption = texts::kAboutCaptionBefore;
     caption += title;
     return caption;
 }
@@ -10,7 +12,7 @@ std::wstring AboutCaption(std::wstring_view title)
 std::wstring AboutTitleLine(std::wstring_view title, short major, short minor)
 {
     std::wstring line(title);
-    line += L" versiunea ";
+    line += texts::kAboutVersionBefore;
     line += std::to_wstring(major);
     line += L'.';
     line += std::to_wstring(minor);

@@ -1,5 +1,7 @@
 #include "drive_text.h"
 
+#include "texts.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cwchar>
@@ -7,11 +9,8 @@
 
 std::wstring DriveLine(const std::wstring& letter, long typeCode)
 {
-    static const wchar_t* const kTypeTexts[] = {
-        L"Tip necunoscut", L"Drive removabil", L"Disc Fix", L"Disc Remote", L"CDROM", L"Disc RAM",
-    };
-    const bool known = typeCode >= 0 && typeCode < static_cast<long>(std::size(kTypeTexts));
-    return L"Drive " + letter + L": " + kTypeTexts[known ? typeCode : 0];
+    const bool known = typeCode >= 0 && typeCode < static_cast<long>(std::size(texts::kDriveTypes));
+    return L"Drive " + letter + L": " + texts::kDriveTypes[known ? typeCode : 0];
 }
 
 std::wstring LetterOfDriveLine(const std::wstring& line)
@@ -21,12 +20,10 @@ std::wstring LetterOfDriveLine(const std::wstring& line)
 
 std::wstring DetailsCaptions()
 {
-    return L"Specificatii Drive \n"
-           L"Spatiul Liber: \n"
-           L"Sistem de Fisiere: \n"
-           L"Numar Serial: \n"
-           L"Spatiul Total: \n"
-           L"Nume Volum: \n";
+    std::wstring captions;
+    for (const wchar_t* caption : texts::kDetailsCaptions)
+        captions += caption + std::wstring(L"\n");
+    return captions;
 }
 
 std::wstring DetailsValues(const DriveDetails& d)

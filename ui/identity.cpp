@@ -1,8 +1,9 @@
 #include "identity.h"
 
 #include "dll_search.h"
-#include "failure_report.h"
+#include "module_path.h"
 #include "resource.h"
+#include "status.h"
 
 #include <vector>
 
@@ -35,16 +36,15 @@ HRESULT ReadVersionResource(std::vector<BYTE>& data)
     const VersionFunctions& version = Version();
     if (!version.size || !version.info || !version.query)
         return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length == MAX_PATH)
+    const std::wstring path = ModulePath(nullptr);
+    if (path.empty())
         return LastError();
     DWORD ignored = 0;
-    const DWORD size = version.size(path, &ignored);
+    const DWORD size = version.size(path.c_str(), &ignored);
     if (size == 0)
         return LastError();
     data.resize(size);
-    if (!version.info(path, 0, size, data.data()))
+    if (!version.info(path.c_str(), 0, size, data.data()))
         return LastError();
     return S_OK;
 }

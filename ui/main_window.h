@@ -3,6 +3,7 @@
 #include "build_differences.h"
 #include "cd_control.h"
 #include "drive_service.h"
+#include "handles.h"
 
 #include <windows.h>
 
@@ -22,7 +23,7 @@ enum MainWindowControl : int {
     kCommand2,      // "Despre program"
     kLabel2,
     kLabel3,
-    kLabel5,        // values column of the details
+    kLabel5,  // values column of the details
 };
 
 // What the window takes from outside: the drive service (created on first
@@ -30,8 +31,7 @@ enum MainWindowControl : int {
 struct MainWindowParts {
     DriveServiceFactory createDriveService;
     CdControlFactory createCdControl;
-    std::function<int(HWND owner, const std::wstring& text, const std::wstring& title, UINT type)>
-        messageBox;
+    std::function<int(HWND owner, const std::wstring& text, const std::wstring& title, UINT type)> messageBox;
 };
 
 // The drive browser: the drive list, a drive's details and a CD's tracks.
@@ -40,37 +40,38 @@ public:
     // Builds the window and its controls, runs Form_Load and leaves the
     // window hidden, centred on the screen. Closing the window posts WM_QUIT;
     // a window whose creation failed posts nothing.
-    static HRESULT Create(const BuildDifferences& build, MainWindowParts parts,
-                          std::unique_ptr<MainWindow>& window);
+    static HRESULT Create(const BuildDifferences& build, MainWindowParts parts, std::unique_ptr<MainWindow>& window);
     ~MainWindow();
 
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    HWND Handle() const { return hwnd; }
+    HWND Handle() const { return hwnd_; }
 
 private:
     MainWindow(const BuildDifferences& build, MainWindowParts parts);
 
+    // The window (main_window.cpp).
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     HRESULT OnCreate();
     void OnCommand(int id, int notification);
-    void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnDestroy();
 
+    // Its controls and their layout (main_window_layout.cpp).
     HRESULT CreateControls();
     void NameListsForScreenReaders();
     void PlaceControls();
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     void SizeLabelToText(HWND label, bool wordWrap);
 
-    // Handlers, named after their control and event.
+    // Handlers, named after their control and event, and their steps
+    // (main_window_handlers.cpp).
     HRESULT Form_Load();
     void Command1_Click();
     void List1_Click();
     void Command2_Click();
 
-    // Steps of the handlers.
     bool SearchDrives();
     bool AddDriveLines();
     bool ShowSelectedDrive();
@@ -90,15 +91,15 @@ private:
     bool CheckDriveCall(HRESULT status, const wchar_t* whatFailed);
     bool CheckSearchCall(HRESULT status, const wchar_t* whatFailed);
 
-    const BuildDifferences& build;
-    MainWindowParts parts;
-    std::wstring applicationTitle;
-    HWND hwnd = nullptr;
-    HRESULT createStatus = E_FAIL;
-    UINT dpi = 96;
-    HFONT font = nullptr;
-    HICON bigIcon = nullptr;
-    HICON smallIcon = nullptr;
+    const BuildDifferences& build_;
+    MainWindowParts parts_;
+    std::wstring applicationTitle_;
+    HWND hwnd_ = nullptr;
+    HRESULT createStatus_ = E_FAIL;
+    UINT dpi_ = 96;
+    GdiObject<HFONT> font_;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
 
     HWND label1 = nullptr;
     HWND command1 = nullptr;
@@ -109,14 +110,14 @@ private:
     HWND label3 = nullptr;
     HWND label5 = nullptr;
     std::unique_ptr<CdControl> ctlCD;
-    bool label1AutoSize = false;
-    HWND focusOnReturn = nullptr;
+    bool label1AutoSize_ = false;
+    HWND focusOnReturn_ = nullptr;
     // The line of List1 whose details were asked for last: a click on the
     // line already selected runs nothing.
-    int list1Index = -1;
-    bool handlerRunning = false;
-    bool closeRequested = false;
-    bool quitOnDestroy = false;
+    int list1Index_ = -1;
+    bool handlerRunning_ = false;
+    bool closeRequested_ = false;
+    bool quitOnDestroy_ = false;
 
     // The window-level state the handlers share.
     std::shared_ptr<DriveService> fso;

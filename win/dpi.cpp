@@ -1,23 +1,17 @@
 #include "dpi.h"
 
 #include "dll_search.h"
+#include "handles.h"
+#include "status.h"
 
 namespace {
 
 constexpr int kMonitorEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 
-template <class Function>
-Function Find(const wchar_t* dll, const char* name)
-{
-    return FindFunction<Function>(LoadSystemDll(dll), name);
-}
-
 UINT SystemDpi()
 {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
@@ -27,17 +21,19 @@ NewerDpiFunctions& DpiFunctions()
 {
     static NewerDpiFunctions functions = [] {
         NewerDpiFunctions found{};
-        found.getDpiForWindow = Find<decltype(found.getDpiForWindow)>(L"user32.dll", "GetDpiForWindow");
+        const HMODULE user32 = GetModuleHandleW(L"user32.dll");  // imported, so loaded
+        found.getDpiForWindow = FindFunction<decltype(found.getDpiForWindow)>(user32, "GetDpiForWindow");
         // Only Windows 8.1 needs the monitor's DPI, which takes loading a DLL
         // at start-up: later systems give each window its own.
         if (!found.getDpiForWindow)
-            found.getDpiForMonitor = Find<decltype(found.getDpiForMonitor)>(L"shcore.dll", "GetDpiForMonitor");
+            found.getDpiForMonitor =
+                FindFunction<decltype(found.getDpiForMonitor)>(LoadSystemDll(L"shcore.dll"), "GetDpiForMonitor");
         found.getSystemMetricsForDpi =
-            Find<decltype(found.getSystemMetricsForDpi)>(L"user32.dll", "GetSystemMetricsForDpi");
+            FindFunction<decltype(found.getSystemMetricsForDpi)>(user32, "GetSystemMetricsForDpi");
         found.adjustWindowRectExForDpi =
-            Find<decltype(found.adjustWindowRectExForDpi)>(L"user32.dll", "AdjustWindowRectExForDpi");
+            FindFunction<decltype(found.adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi");
         found.systemParametersInfoForDpi =
-            Find<decltype(found.systemParametersInfoForDpi)>(L"user32.dll", "SystemParametersInfoForDpi");
+            FindFunction<decltype(found.systemParametersInfoForDpi)>(user32, "SystemParametersInfoForDpi");
         return found;
     }();
     return functions;
@@ -101,11 +97,9 @@ HRESULT CentreOnScreen(HWND window)
     RECT bounds;
     if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor) ||
         !GetWindowRect(window, &bounds))
-        return HRESULT_FROM_WIN32(GetLastError());
+        return LastError();
     const RECT& screen = monitor.rcMonitor;
     const int x = screen.left + (screen.right - screen.left - (bounds.right - bounds.left)) / 2;
     const int y = screen.top + (screen.bottom - screen.top - (bounds.bottom - bounds.top)) / 2;
-    return SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
-               ? S_OK
-               : HRESULT_FROM_WIN32(GetLastError());
+    return SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? S_OK : LastError();
 }

@@ -1,5 +1,8 @@
 #include "worker.h"
 
+#include "handles.h"
+#include "status.h"
+
 #include <objbase.h>
 
 #include <algorithm>
@@ -33,19 +36,13 @@ private:
 
 // One call, shared by the thread that waits for it and the one that makes it.
 struct Job {
-    ~Job()
-    {
-        if (done)
-            CloseHandle(done);
-    }
-
     std::function<HRESULT()> call;
     // Guarded by Worker::Shared::lock.
     HRESULT result = E_PENDING;
     bool finished = false;
     bool abandoned = false;
     // Made once the caller waits taking messages; set when the call is finished.
-    HANDLE done = nullptr;
+    UniqueHandle done;
 };
 
 bool IsUserInput(UINT message)
@@ -98,10 +95,10 @@ HRESULT TakeMessages(bool dropInput, std::vector<MSG>& later)
     while (PeekMessageW(&msg, nullptr, 0, 0, take)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
-            return kCallAbandonedForClose;
+            return kWaitAbandonedForClose;
         }
         if (RequestsClose(msg))
-            return kCallAbandonedForClose;
+            return kWaitAbandonedForClose;
         if (IsUserInput(msg.message)) {
             if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
                 return kCallCancelled;
@@ -139,7 +136,7 @@ HRESULT WaitResponsively(HANDLE done, ULONGLONG start, ULONGLONG timeoutMs)
         if (woke == WAIT_OBJECT_0)
             break;
         if (woke == WAIT_FAILED) {
-            outcome = HRESULT_FROM_WIN32(GetLastError());
+            outcome = LastError();
             break;
         }
         if (woke == WAIT_OBJECT_0 + 1) {
@@ -279,7 +276,7 @@ std::shared_ptr<Worker::Thread> Worker::CurrentThread()
 
 HRESULT Worker::Call(wchar_t drive, std::function<HRESULT()> call, DWORD timeoutMs)
 {
-    try {
+    return Guarded([&] {
         if (drive != 0) {
             const Held hold(shared_->lock);
             if (shared_->drivesNotAnswering.count(drive) != 0)
@@ -289,7 +286,7 @@ HRESULT Worker::Call(wchar_t drive, std::function<HRESULT()> call, DWORD timeout
         job->call = std::move(call);
         const std::shared_ptr<Thread> thread = CurrentThread();
         if (!thread)
-            return HRESULT_FROM_WIN32(GetLastError());
+            return LastError();
         thread->Queue([job, shared = shared_, drive] {
             HRESULT result = E_UNEXPECTED;
             try {
@@ -306,7 +303,7 @@ HRESULT Worker::Call(wchar_t drive, std::function<HRESULT()> call, DWORD timeout
             if (job->abandoned && drive != 0)
                 shared->drivesNotAnswering.erase(shared->drivesNotAnswering.find(drive));
             if (job->done)
-                SetEvent(job->done);
+                SetEvent(job->done.get());
             WakeAllConditionVariable(&shared->finished);
         });
 
@@ -320,12 +317,12 @@ HRESULT Worker::Call(wchar_t drive, std::function<HRESULT()> call, DWORD timeout
                                           static_cast<DWORD>(kQuickAnswerMs - waiting), 0);
             if (job->finished)
                 return job->result;
-            job->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            job->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
             if (!job->done)
-                waited = HRESULT_FROM_WIN32(GetLastError());
+                waited = LastError();
         }
         if (waited == S_OK)
-            waited = WaitResponsively(job->done, start, timeoutMs);
+            waited = WaitResponsively(job->done.get(), start, timeoutMs);
 
         const Held hold(shared_->lock);
         if (job->finished)
@@ -337,9 +334,7 @@ HRESULT Worker::Call(wchar_t drive, std::function<HRESULT()> call, DWORD timeout
         if (thread_ == thread)
             thread_.reset();
         return waited;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 void Worker::Post(std::function<void()> work) noexcept

@@ -10,7 +10,7 @@
 constexpr HRESULT kCallTimedOut = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 constexpr HRESULT kCallCancelled = HRESULT_FROM_WIN32(ERROR_CANCELLED);  // Esc
 // A window of the thread is to be closed: the caller ends without a word.
-constexpr HRESULT kCallAbandonedForClose = HRESULT_FROM_WIN32(ERROR_OPERATION_ABORTED);
+constexpr HRESULT kWaitAbandonedForClose = HRESULT_FROM_WIN32(ERROR_OPERATION_ABORTED);
 // The drive's last call was given up on and has not answered yet: no new
 // call is started on it.
 constexpr HRESULT kDriveStillNotAnswering = HRESULT_FROM_WIN32(ERROR_BUSY);

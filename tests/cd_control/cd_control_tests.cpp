@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "both_builds.h"
+#include "control_calls.h"
+#include "control_loader.h"
 #include "hosted_cd_control.h"
 
 #include <ole2.h>
@@ -76,6 +78,9 @@ TEST(CdControlCalls, ResultsConvertedToSigned16BitsOrTheErrorReturned)
         {"failed call", [](VARIANT*, EXCEPINFO*) { return DISP_E_BADINDEX; }, DISP_E_BADINDEX, 0},
         {"EXCEPINFO", [](VARIANT*, EXCEPINFO* e) { e->scode = E_ACCESSDENIED; return DISP_E_EXCEPTION; },
          E_ACCESSDENIED, 0},
+        // A control's own error number, as the Scripting Runtime raises "device unavailable".
+        {"EXCEPINFO wCode", [](VARIANT*, EXCEPINFO* e) { e->wCode = 68; return DISP_E_EXCEPTION; },
+         MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 68), 0},
         {"deferred EXCEPINFO",
          [](VARIANT*, EXCEPINFO* e) {
              e->pfnDeferredFillIn = FillInReadFault;

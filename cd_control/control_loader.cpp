@@ -1,0 +1,102 @@
+#include "control_loader.h"
+
+#include "com.h"
+#include "dll_search.h"
+#include "status.h"
+
+#include <oleauto.h>
+
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+bool IsFullPath(const std::wstring& path)
+{
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    if (path.size() >= 3 && path[1] == L':' && separator(path[2]))
+        return (path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z');
+    return path.size() >= 3 && separator(path[0]) && separator(path[1]);
+}
+
+BOOL CALLBACK CollectTypeLibrary(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR indices)
+{
+    if (IS_INTRESOURCE(name))
+        reinterpret_cast<std::vector<WORD>*>(indices)->push_back(static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+}
+
+// The class identifier of the coclass VAdaveve of a type library.
+HRESULT FindClassOfLibrary(ITypeLib& library, CLSID& clsid)
+{
+    for (UINT i = 0, count = library.GetTypeInfoCount(); i < count; ++i) {
+        TYPEKIND kind{};
+        if (FAILED(library.GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS)
+            continue;
+        BSTR rawName = nullptr;
+        if (const HRESULT hr = library.GetDocumentation(static_cast<INT>(i), &rawName, nullptr, nullptr, nullptr);
+            FAILED(hr))
+            return hr;
+        const Bstr name(rawName);
+        if (!name.get() || std::wstring(name.get()) != L"VAdaveve")
+            continue;
+        ComPtr<ITypeInfo> info;
+        if (const HRESULT hr = library.GetTypeInfo(i, &info); FAILED(hr))
+            return hr;
+        TYPEATTR* attributes = nullptr;
+        if (const HRESULT hr = info->GetTypeAttr(&attributes); FAILED(hr))
+            return hr;
+        clsid = attributes->guid;
+        info->ReleaseTypeAttr(attributes);
+        return S_OK;
+    }
+    return TYPE_E_ELEMENTNOTFOUND;
+}
+
+// The class identifier of coclass VAdaveve in the DLL's type library libId.
+HRESULT FindControlClass(HMODULE module, const std::wstring& dllPath, const GUID& libId, CLSID& clsid)
+{
+    std::vector<WORD> indices;
+    EnumResourceNamesW(module, L"TYPELIB", CollectTypeLibrary, reinterpret_cast<LONG_PTR>(&indices));
+    for (const WORD index : indices) {
+        ComPtr<ITypeLib> library;
+        if (FAILED(LoadTypeLibEx((dllPath + L"\\" + std::to_wstring(index)).c_str(), REGKIND_NONE, &library)))
+            continue;
+        TLIBATTR* attributes = nullptr;
+        if (const HRESULT hr = library->GetLibAttr(&attributes); FAILED(hr))
+            return hr;
+        const bool wanted = attributes->guid == libId;
+        library->ReleaseTLibAttr(attributes);
+        if (wanted)
+            return FindClassOfLibrary(*library.Get(), clsid);
+    }
+    return TYPE_E_LIBNOTREGISTERED;
+}
+
+}  // namespace
+
+HRESULT LoadCdControlClass(const std::wstring& dllPath, const GUID& libId, ComPtr<IClassFactory>& factory)
+{
+    factory.Reset();
+    if (!IsFullPath(dllPath))
+        return E_INVALIDARG;
+    return Guarded([&] {
+        const HMODULE module = LoadDllByFullPath(dllPath);
+        if (!module)
+            return LastError();
+        CLSID clsid{};
+        HRESULT hr = FindControlClass(module, dllPath, libId, clsid);
+        using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+        const auto getClassObject = FindFunction<GetClassObject>(module, "DllGetClassObject");
+        if (SUCCEEDED(hr) && !getClassObject)
+            hr = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+        if (SUCCEEDED(hr))
+            hr = getClassObject(clsid, IID_PPV_ARGS(&factory));
+        // Only a DLL that serves no object is let go: one that does stays
+        // loaded, as its code runs for every control it creates.
+        if (FAILED(hr))
+            FreeLibrary(module);
+        return hr;
+    });
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include <atomic>
+#include <initializer_list>
+
+// A VARIANT, cleared when it goes.
+class Variant {
+public:
+    Variant() { VariantInit(&value_); }
+    ~Variant() { VariantClear(&value_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+
+    VARIANT* get() { return &value_; }
+    VARIANT* operator->() { return &value_; }
+    const VARIANT& operator*() const { return value_; }
+
+    // Converts the value in place, as the platform converts variants.
+    HRESULT ChangeType(VARTYPE type) { return VariantChangeType(&value_, &value_, 0, type); }
+
+private:
+    VARIANT value_;
+};
+
+// A BSTR, freed when it goes.
+class Bstr {
+public:
+    explicit Bstr(BSTR text = nullptr) : text_(text) {}
+    ~Bstr() { SysFreeString(text_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR get() const { return text_; }
+
+private:
+    BSTR text_;
+};
+
+// The status of an error that an object raised through EXCEPINFO: its
+// scode, else its 16-bit wCode as a control's error, else the generic
+// DISP_E_EXCEPTION. Frees the texts the object filled in.
+HRESULT ExceptionStatus(EXCEPINFO& info);
+
+// IDispatch::Invoke of a member by its identifier, with one error path: a
+// property put names its value DISPID_PROPERTYPUT, and an error raised
+// through EXCEPINFO comes back as its own status.
+HRESULT InvokeMember(IDispatch* object, DISPID member, WORD flags, VARIANT* arguments, UINT argumentCount,
+                     VARIANT* result);
+
+// One interface an object answers QueryInterface for, and its pointer.
+struct InterfaceEntry {
+    const IID& iid;
+    IUnknown* object;
+};
+
+// QueryInterface from a table: the entry for iid, reference added.
+HRESULT QueryInterfaceFrom(REFIID iid, void** object, std::initializer_list<InterfaceEntry> table);
+
+// An object's reference count, from 1 at its making; the object goes with
+// its last reference.
+class ReferenceCount {
+public:
+    ULONG Add() { return ++count_; }
+
+    template <class Object>
+    ULONG Release(Object* object)
+    {
+        const ULONG left = --count_;
+        if (left == 0)
+            delete object;
+        return left;
+    }
+
+private:
+    std::atomic<ULONG> count_{1};
+};
