@@ -56,8 +56,8 @@ Run Measure(const std::wstring& program)
     PROCESS_INFORMATION process{};
     std::wstring commandLine = L"\"" + program + L"\"";
     const double launched = Now();
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return run;
     Found found{process.dwProcessId, nullptr};
     for (const double end = launched + 30000; !found.window && Now() < end; Sleep(1))

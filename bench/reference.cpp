@@ -103,8 +103,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     windowClass.lpszClassName = L"TarvoloReference";
     RegisterClassExW(&windowClass);
     constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Tarvolo", style, CW_USEDEFAULT,
-                                        CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, nullptr);
+    const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Tarvolo", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                        0, 0, nullptr, nullptr, instance, nullptr);
     // The system's DPI and message font: what a program that knows nothing
     // of monitors would take.
     const HDC screen = GetDC(nullptr);

@@ -23,5 +23,4 @@ public:
 };
 
 // Creates the control as a child of parent at rect (client pixels).
-using CdControlFactory =
-    std::function<HRESULT(HWND parent, const RECT& rect, std::unique_ptr<CdControl>& control)>;
+using CdControlFactory = std::function<HRESULT(HWND parent, const RECT& rect, std::unique_ptr<CdControl>& control)>;

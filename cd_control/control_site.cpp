@@ -37,7 +37,7 @@ public:
         HRESULT hr = S_OK;
         for (UINT i = 0; i < count; ++i) {
             ids[i] = i == 0 && names[0] && lstrcmpiW(names[0], L"Visible") == 0 ? kDispidExtendedVisible
-                                                                                  : DISPID_UNKNOWN;
+                                                                                : DISPID_UNKNOWN;
             if (ids[i] == DISPID_UNKNOWN)
                 hr = DISP_E_UNKNOWNNAME;
         }
@@ -128,8 +128,8 @@ STDMETHODIMP ControlSite::GetWindow(HWND* window)
     return S_OK;
 }
 
-STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                           LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info)
+STDMETHODIMP ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                           LPRECT clip, LPOLEINPLACEFRAMEINFO info)
 {
     if (!frame || !document || !position || !clip || !info)
         return E_POINTER;

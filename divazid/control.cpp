@@ -34,9 +34,8 @@ constexpr DWORD kDiscReadTimeoutMs = 20000;
 // Larger saved extents (ten metres) can only come from damaged data.
 constexpr LONG kMaxExtent = 1000000;
 
-constexpr DWORD kMiscStatus = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST |
-                              OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE |
-                              OLEMISC_RECOMPOSEONRESIZE | OLEMISC_NOUIACTIVATE;
+constexpr DWORD kMiscStatus = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
+                              OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE | OLEMISC_NOUIACTIVATE;
 
 // The one argument of a member call, or the DISP_E_* code for its absence.
 HRESULT SingleArgument(const DISPPARAMS& params, bool propertyPut, VARIANT*& argument)
@@ -96,7 +95,9 @@ class CdInfoControl final : public IDispatch,
                             public IProvideClassInfo {
 public:
     CdInfoControl(const CLSID& clsid, int typeLibIndex)
-        : clsid_(clsid), typeLibIndex_(typeLibIndex), listing_([this](wchar_t letter) { return ReadDiscOnWorker(letter); }, FirstCdromDrive)
+        : clsid_(clsid),
+          typeLibIndex_(typeLibIndex),
+          listing_([this](wchar_t letter) { return ReadDiscOnWorker(letter); }, FirstCdromDrive)
     {
         ModuleAddRef();
     }
@@ -165,8 +166,8 @@ public:
         return hr;
     }
 
-    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
-                        VARIANT* result, EXCEPINFO*, UINT* argumentError) override
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                        UINT* argumentError) override
     {
         if (iid != IID_NULL)
             return DISP_E_UNKNOWNINTERFACE;
@@ -340,7 +341,8 @@ public:
             return STG_E_READFAULT;
         const auto value = [&](int i) {
             return static_cast<std::uint32_t>(bytes[4 * i]) | static_cast<std::uint32_t>(bytes[4 * i + 1]) << 8 |
-                   static_cast<std::uint32_t>(bytes[4 * i + 2]) << 16 | static_cast<std::uint32_t>(bytes[4 * i + 3]) << 24;
+                   static_cast<std::uint32_t>(bytes[4 * i + 2]) << 16 |
+                   static_cast<std::uint32_t>(bytes[4 * i + 3]) << 24;
         };
         if (value(0) != kSavedStateVersion || value(1) > kMaxExtent || value(2) > kMaxExtent)
             return CTL_E_INVALIDFILEFORMAT;
@@ -559,7 +561,12 @@ private:
         try {
             auto tracks = std::make_shared<std::vector<DiscTrack>>();
             const HRESULT hr = discReader_.Call(
-                letter, [tracks, letter] { *tracks = ReadDiscTracks(letter); return S_OK; }, kDiscReadTimeoutMs);
+                letter,
+                [tracks, letter] {
+                    *tracks = ReadDiscTracks(letter);
+                    return S_OK;
+                },
+                kDiscReadTimeoutMs);
             return SUCCEEDED(hr) ? std::move(*tracks) : std::vector<DiscTrack>{};
         } catch (const std::bad_alloc&) {
             return {};

@@ -83,8 +83,7 @@ void Paint(HWND window, HDC dc, WindowFont& windowFont)
         RECT text{client.left, client.bottom - textHeight, client.right, client.bottom};
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        DrawTextW(dc, summary.c_str(), static_cast<int>(summary.size()), &text,
-                  DT_CENTER | DT_NOPREFIX);
+        DrawTextW(dc, summary.c_str(), static_cast<int>(summary.size()), &text, DT_CENTER | DT_NOPREFIX);
     }
 }
 
@@ -132,10 +131,9 @@ HWND CreateControlWindow(HWND parent, const RECT& rect)
     if (FAILED(RegisterWindowClass(windowClass)))
         return nullptr;
 
-    return CreateWindowExW(0, DIVAZID_WINDOW_CLASS, nullptr,
-                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect.left, rect.top,
-                           rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
-                           Module(), nullptr);
+    return CreateWindowExW(0, DIVAZID_WINDOW_CLASS, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect.left,
+                           rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, Module(),
+                           nullptr);
 }
 
 void ShowSummary(HWND window, const std::wstring& summary)

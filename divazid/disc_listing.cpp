@@ -77,8 +77,7 @@ std::wstring DiscSummaryText(long trackCount, long totalSeconds)
     const long hours = totalSeconds / 3600;
     const long minutes = totalSeconds / 60 % 60;
     const long seconds = totalSeconds % 60;
-    std::wstring time = hours > 0 ? std::to_wstring(hours) + L":" + TwoDigits(minutes)
-                                  : std::to_wstring(minutes);
+    std::wstring time = hours > 0 ? std::to_wstring(hours) + L":" + TwoDigits(minutes) : std::to_wstring(minutes);
     time += L":" + TwoDigits(seconds);
     return texts::kTrackCount + std::to_wstring(trackCount) + L"\n" + texts::kDuration + time;
 }

@@ -25,8 +25,7 @@ bool DiscPresent(HANDLE device)
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
         DWORD returned = 0;
-        if (DeviceIoControl(device, IOCTL_STORAGE_CHECK_VERIFY, nullptr, 0, nullptr, 0,
-                            &returned, nullptr))
+        if (DeviceIoControl(device, IOCTL_STORAGE_CHECK_VERIFY, nullptr, 0, nullptr, 0, &returned, nullptr))
             return true;
         if (GetLastError() != ERROR_MEDIA_CHANGED)
             return false;
@@ -43,15 +42,14 @@ std::vector<DiscTrack> ReadDiscTracks(wchar_t driveLetter)
         return {};
 
     const std::wstring path = std::wstring(L"\\\\.\\") + driveLetter + L':';
-    const UniqueHandle device = FileHandle(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    const UniqueHandle device = FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                       nullptr, OPEN_EXISTING, 0, nullptr));
     if (!device || !DiscPresent(device.get()))
         return {};
 
     CDROM_TOC toc = {};
     DWORD returned = 0;
-    if (!DeviceIoControl(device.get(), IOCTL_CDROM_READ_TOC, nullptr, 0, &toc, sizeof toc,
-                         &returned, nullptr))
+    if (!DeviceIoControl(device.get(), IOCTL_CDROM_READ_TOC, nullptr, 0, &toc, sizeof toc, &returned, nullptr))
         return {};
 
     auto tracks = ParseToc(reinterpret_cast<const std::uint8_t*>(&toc), returned);

@@ -25,10 +25,7 @@ std::atomic<long> moduleReferences{0};
 
 class ClassFactory final : public IClassFactory {
 public:
-    explicit ClassFactory(const Registration& registration) : registration_(registration)
-    {
-        ModuleAddRef();
-    }
+    explicit ClassFactory(const Registration& registration) : registration_(registration) { ModuleAddRef(); }
     ~ClassFactory() { ModuleRelease(); }
     ClassFactory(const ClassFactory&) = delete;
     ClassFactory& operator=(const ClassFactory&) = delete;

@@ -19,8 +19,7 @@ constexpr std::uint32_t kFirstTrackMinStart = 2 * kFramesPerSecond;
 // (90 s), the second session's lead-in (60 s) and the data track's pre-gap.
 constexpr std::uint32_t kSessionGapFrames = 11400;
 
-struct Entry
-{
+struct Entry {
     bool isData;
     std::uint32_t start;
 };
@@ -34,8 +33,7 @@ std::optional<Entry> ReadEntry(const std::uint8_t* entry, std::uint8_t expectedN
     const std::uint32_t frames = entry[7];
     if (seconds >= 60 || frames >= kFramesPerSecond)
         return std::nullopt;
-    return Entry{(entry[1] & kControlDataTrack) != 0,
-                 (minutes * 60 + seconds) * kFramesPerSecond + frames};
+    return Entry{(entry[1] & kControlDataTrack) != 0, (minutes * 60 + seconds) * kFramesPerSecond + frames};
 }
 
 }  // namespace
@@ -59,8 +57,7 @@ std::optional<std::vector<DiscTrack>> ParseToc(const std::uint8_t* data, std::si
     std::vector<Entry> entries;
     entries.reserve(trackCount + 1);
     for (std::size_t i = 0; i <= trackCount; ++i) {
-        const auto number =
-            static_cast<std::uint8_t>(i < trackCount ? first + i : kLeadOutNumber);
+        const auto number = static_cast<std::uint8_t>(i < trackCount ? first + i : kLeadOutNumber);
         const auto entry = ReadEntry(data + kHeaderSize + i * kEntrySize, number);
         if (!entry || (!entries.empty() && entry->start <= entries.back().start))
             return std::nullopt;
@@ -80,8 +77,7 @@ std::optional<std::vector<DiscTrack>> ParseToc(const std::uint8_t* data, std::si
     if (trackCount >= 2) {
         const Entry& audio = entries[trackCount - 2];
         const Entry& dataTrack = entries[trackCount - 1];
-        if (dataTrack.isData && !audio.isData &&
-            dataTrack.start - audio.start > kSessionGapFrames)
+        if (dataTrack.isData && !audio.isData && dataTrack.start - audio.start > kSessionGapFrames)
             tracks[trackCount - 2].frames = dataTrack.start - kSessionGapFrames - audio.start;
     }
     return tracks;

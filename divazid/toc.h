@@ -7,8 +7,7 @@
 
 // One track of a disc: its length in frames (75 a second) and whether it
 // holds data rather than audio.
-struct DiscTrack
-{
+struct DiscTrack {
     std::uint32_t frames;
     bool isData;
 

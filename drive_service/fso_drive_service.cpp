@@ -12,14 +12,10 @@ namespace {
 
 // The Scripting Runtime has no headers here: its objects are reached late
 // bound, through the dispatch side of their dual interfaces.
-constexpr CLSID kFileSystemObject = {
-    0x0D43FE01, 0xF093, 0x11CF, {0x89, 0x40, 0x00, 0xA0, 0xC9, 0x05, 0x42, 0x28}};
-constexpr IID kIFileSystem3 = {
-    0x2A0B9D10, 0x4B87, 0x11D3, {0xA9, 0x7A, 0x00, 0x10, 0x4B, 0x36, 0x5C, 0x9F}};
-constexpr IID kIDriveCollection = {
-    0xC7C3F5A1, 0x88A3, 0x11D0, {0xAB, 0xCB, 0x00, 0xA0, 0xC9, 0x0F, 0xFF, 0xC0}};
-constexpr IID kIDrive = {
-    0xC7C3F5A0, 0x88A3, 0x11D0, {0xAB, 0xCB, 0x00, 0xA0, 0xC9, 0x0F, 0xFF, 0xC0}};
+constexpr CLSID kFileSystemObject = {0x0D43FE01, 0xF093, 0x11CF, {0x89, 0x40, 0x00, 0xA0, 0xC9, 0x05, 0x42, 0x28}};
+constexpr IID kIFileSystem3 = {0x2A0B9D10, 0x4B87, 0x11D3, {0xA9, 0x7A, 0x00, 0x10, 0x4B, 0x36, 0x5C, 0x9F}};
+constexpr IID kIDriveCollection = {0xC7C3F5A1, 0x88A3, 0x11D0, {0xAB, 0xCB, 0x00, 0xA0, 0xC9, 0x0F, 0xFF, 0xC0}};
+constexpr IID kIDrive = {0xC7C3F5A0, 0x88A3, 0x11D0, {0xAB, 0xCB, 0x00, 0xA0, 0xC9, 0x0F, 0xFF, 0xC0}};
 
 // A member by its name, as late-bound callers of the Scripting Runtime do.
 HRESULT Call(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT argCount, Variant& result)
@@ -142,9 +138,7 @@ public:
     {
         return Guarded([&] {
             Variant value;
-            if (const HRESULT hr = Call(fso_.Get(), L"Drives", DISPATCH_PROPERTYGET, nullptr, 0,
-                                        value);
-                FAILED(hr))
+            if (const HRESULT hr = Call(fso_.Get(), L"Drives", DISPATCH_PROPERTYGET, nullptr, 0, value); FAILED(hr))
                 return hr;
             ComPtr<IDispatch> collection;
             if (const HRESULT hr = DispatchFrom(*value, kIDriveCollection, collection); FAILED(hr))
@@ -159,8 +153,7 @@ public:
             if (!enumerator->punkVal)
                 return E_POINTER;
             ComPtr<IEnumVARIANT> items;
-            if (const HRESULT hr = enumerator->punkVal->QueryInterface(IID_PPV_ARGS(&items));
-                FAILED(hr))
+            if (const HRESULT hr = enumerator->punkVal->QueryInterface(IID_PPV_ARGS(&items)); FAILED(hr))
                 return hr;
             drives = std::make_shared<FsoDriveCollection>(std::move(items));
             return S_OK;
@@ -172,14 +165,11 @@ public:
         return Guarded([&] {
             Variant name;
             name->vt = VT_BSTR;
-            name->bstrVal =
-                SysAllocStringLen(letter.data(), static_cast<UINT>(letter.size()));
+            name->bstrVal = SysAllocStringLen(letter.data(), static_cast<UINT>(letter.size()));
             if (!name->bstrVal)
                 return E_OUTOFMEMORY;
             Variant value;
-            if (const HRESULT hr = Call(fso_.Get(), L"GetDrive", DISPATCH_METHOD, name.get(), 1,
-                                        value);
-                FAILED(hr))
+            if (const HRESULT hr = Call(fso_.Get(), L"GetDrive", DISPATCH_METHOD, name.get(), 1, value); FAILED(hr))
                 return hr;
             return WrapDrive(*value, drive);
         });
@@ -195,8 +185,7 @@ HRESULT CreateFileSystemObject(std::shared_ptr<DriveService>& fso)
 {
     return Guarded([&] {
         ComPtr<IDispatch> object;
-        if (const HRESULT hr = CoCreateInstance(kFileSystemObject, nullptr, CLSCTX_INPROC_SERVER,
-                                                kIFileSystem3,
+        if (const HRESULT hr = CoCreateInstance(kFileSystemObject, nullptr, CLSCTX_INPROC_SERVER, kIFileSystem3,
                                                 reinterpret_cast<void**>(object.GetAddressOf()));
             FAILED(hr))
             return hr;

@@ -25,7 +25,8 @@ template <class Result, class Body>
 HRESULT CallOn(Worker& worker, wchar_t drive, Result& out, Body body)
 {
     auto result = std::make_shared<Result>();
-    const HRESULT hr = worker.Call(drive, [result, body] { return body(*result); }, kCallTimeoutMs);
+    const HRESULT hr = worker.Call(
+        drive, [result, body] { return body(*result); }, kCallTimeoutMs);
     if (SUCCEEDED(hr))
         out = std::move(*result);
     else
@@ -47,7 +48,10 @@ public:
         : worker_(std::move(worker)), object_(std::move(object))
     {
     }
-    ~Inner() { worker_->Post([object = std::move(object_)] {}); }
+    ~Inner()
+    {
+        worker_->Post([object = std::move(object_)] {});
+    }
     Inner(const Inner&) = delete;
     Inner& operator=(const Inner&) = delete;
 

@@ -8,5 +8,4 @@
 // up on gets no new call until that one has answered. The inner service,
 // which create makes on a worker, and all it hands out live in COM's
 // multithreaded apartment and are touched by the workers only.
-HRESULT CreateDriveServiceOnWorker(const DriveServiceFactory& create,
-                                   std::shared_ptr<DriveService>& service);
+HRESULT CreateDriveServiceOnWorker(const DriveServiceFactory& create, std::shared_ptr<DriveService>& service);

@@ -24,7 +24,8 @@ inline std::string BuildName(const testing::TestParamInfo<const BuildDifferences
 inline std::wstring Text(HWND window)
 {
     std::wstring text(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    text.resize(static_cast<size_t>(SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    text.resize(
+        static_cast<size_t>(SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
@@ -33,7 +34,8 @@ inline Lines ListLines(HWND list)
     Lines lines(static_cast<size_t>(SendMessageW(list, LB_GETCOUNT, 0, 0)));
     for (size_t i = 0; i < lines.size(); ++i) {
         lines[i].resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1);
-        lines[i].resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(lines[i].data()))));
+        lines[i].resize(
+            static_cast<size_t>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(lines[i].data()))));
     }
     return lines;
 }

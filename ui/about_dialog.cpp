@@ -71,19 +71,18 @@ std::vector<WORD> DialogTemplate()
     return words;
 }
 
-HRESULT CreateControl(HWND dialog, DWORD exStyle, const wchar_t* className, const wchar_t* text,
-                      DWORD style, int id, HWND& control)
+HRESULT CreateControl(HWND dialog, DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                      HWND& control)
 {
     control = CreateWindowExW(exStyle, className, text, style, 0, 0, 0, 0, dialog,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              GetModuleHandleW(nullptr), nullptr);
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     return control ? S_OK : LastError();
 }
 
 HRESULT Place(HWND window, const RECT& place)
 {
-    return SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
-                        place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE)
+    return SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                        SWP_NOZORDER | SWP_NOACTIVATE)
                ? S_OK
                : LastError();
 }
@@ -122,7 +121,9 @@ struct AboutDialog::Window {
     UniqueIcon smallIcon;
 };
 
-AboutDialog::AboutDialog(const BuildDifferences& build) : build_(build) {}
+AboutDialog::AboutDialog(const BuildDifferences& build) : build_(build)
+{
+}
 
 AboutDialog::~AboutDialog() = default;
 
@@ -141,9 +142,9 @@ HRESULT AboutDialog::ShowModal(HWND owner) noexcept
         window_ = std::make_unique<Window>();
         failure_ = S_OK;
         SetLastError(ERROR_SUCCESS);
-        const INT_PTR shown = DialogBoxIndirectParamW(
-            instance, reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
-            DialogProc, reinterpret_cast<LPARAM>(this));
+        const INT_PTR shown = DialogBoxIndirectParamW(instance,
+                                                      reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()),
+                                                      owner, DialogProc, reinterpret_cast<LPARAM>(this));
         // 0 means a bad owner, -1 any other failure to create the dialog.
         result = FAILED(failure_) ? failure_ : shown == 0 || shown == -1 ? LastError() : S_OK;
     } catch (...) {
@@ -230,8 +231,8 @@ HRESULT AboutDialog::Build(HWND dialog)
     HRESULT hr = CreateControl(dialog, WS_EX_CLIENTEDGE, L"STATIC", nullptr,
                                WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, -1, w.picIcon);
     if (SUCCEEDED(hr))
-        hr = CreateControl(dialog, 0, L"BUTTON", texts::kOK,
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, w.cmdOK);
+        hr = CreateControl(dialog, 0, L"BUTTON", texts::kOK, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                           IDOK, w.cmdOK);
     if (SUCCEEDED(hr))
         hr = CreateControl(dialog, 0, L"STATIC", nullptr, line, -1, w.line1[1]);
     if (SUCCEEDED(hr))
@@ -284,10 +285,9 @@ HRESULT AboutDialog::ApplyDpi(UINT dpi)
 
     const auto& area = build_.aboutClientArea;
     RECT outer;
-    HRESULT hr = OuterRect(w.dialog, {0, 0, TwipsToPixels(area.width, dpi), TwipsToPixels(area.height, dpi)},
-                           dpi, outer);
-    if (SUCCEEDED(hr) && !SetWindowPos(w.dialog, nullptr, 0, 0, outer.right - outer.left,
-                                       outer.bottom - outer.top,
+    HRESULT hr = OuterRect(w.dialog, {0, 0, TwipsToPixels(area.width, dpi), TwipsToPixels(area.height, dpi)}, dpi,
+                           outer);
+    if (SUCCEEDED(hr) && !SetWindowPos(w.dialog, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
         hr = LastError();
 
@@ -299,8 +299,7 @@ HRESULT AboutDialog::ApplyDpi(UINT dpi)
     if (SUCCEEDED(hr)) {
         const int left = TwipsToPixels(kPicIconPlace.x, dpi);
         const int top = TwipsToPixels(kPicIconPlace.y, dpi);
-        hr = Place(w.picIcon, {left, top, left + iconBox.right - iconBox.left,
-                               top + iconBox.bottom - iconBox.top});
+        hr = Place(w.picIcon, {left, top, left + iconBox.right - iconBox.left, top + iconBox.bottom - iconBox.top});
     }
     if (SUCCEEDED(hr))
         hr = Place(w.cmdOK, TwipsToPixels(kCmdOK, dpi));
@@ -332,8 +331,7 @@ HRESULT AboutDialog::Form_Load()
         return hr;
     if (hr = ReadVersionNumbers(major, minor); FAILED(hr))
         return hr;
-    return SetWindowTextW(window_->lblTitle, AboutTitleLine(title, major, minor).c_str()) ? S_OK
-                                                                                          : LastError();
+    return SetWindowTextW(window_->lblTitle, AboutTitleLine(title, major, minor).c_str()) ? S_OK : LastError();
 }
 
 void AboutDialog::cmdOK_Click()

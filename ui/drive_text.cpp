@@ -28,12 +28,8 @@ std::wstring DetailsCaptions()
 
 std::wstring DetailsValues(const DriveDetails& d)
 {
-    return d.letter + L"\n" +
-           WholeMegabytes(d.freeBytes) + L" MB\n" +
-           d.fileSystem + L"\n" +
-           std::to_wstring(d.serialNumber) + L"\n" +
-           WholeMegabytes(d.totalBytes) + L" MB\n" +
-           d.volumeName;
+    return d.letter + L"\n" + WholeMegabytes(d.freeBytes) + L" MB\n" + d.fileSystem + L"\n" +
+           std::to_wstring(d.serialNumber) + L"\n" + WholeMegabytes(d.totalBytes) + L" MB\n" + d.volumeName;
 }
 
 std::wstring WholeMegabytes(double bytes)
@@ -56,8 +52,8 @@ std::wstring FormatDuration(short seconds)
     const int minutes = seconds / 60;
     const int rest = seconds - 60 * minutes;
     const int restDigits = std::abs(rest);
-    return SignedDecimal(minutes) + L":" + (rest < 0 ? L"-" : L"") +
-           (restDigits < 10 ? L"0" : L"") + std::to_wstring(restDigits);
+    return SignedDecimal(minutes) + L":" + (rest < 0 ? L"-" : L"") + (restDigits < 10 ? L"0" : L"") +
+           std::to_wstring(restDigits);
 }
 
 std::wstring TrackLine(const std::wstring& trackNumberText, short seconds)

@@ -58,8 +58,7 @@ HRESULT ReadApplicationTitle(std::wstring& title)
         return hr;
     void* value = nullptr;
     UINT length = 0;
-    if (!Version().query(data.data(), L"\\StringFileInfo\\040904B0\\ProductName", &value, &length) ||
-        length == 0)
+    if (!Version().query(data.data(), L"\\StringFileInfo\\040904B0\\ProductName", &value, &length) || length == 0)
         return HRESULT_FROM_WIN32(ERROR_RESOURCE_TYPE_NOT_FOUND);
     title.assign(static_cast<const wchar_t*>(value));
     return S_OK;
@@ -82,6 +81,6 @@ HRESULT ReadVersionNumbers(short& major, short& minor)
 
 HICON LoadProgramIcon(int size)
 {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM),
-                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    return static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }

@@ -23,8 +23,7 @@ HRESULT MainWindow::CreateControls()
 {
     const auto child = [this](const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id) {
         return CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                               nullptr);
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     };
     constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
     constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
@@ -61,8 +60,7 @@ void MainWindow::NameListsForScreenReaders()
                                 reinterpret_cast<void**>(names.GetAddressOf()))))
         return;
     for (const auto& [list, name] : {std::pair{list1, texts::kLabel3}, std::pair{list2, texts::kLabel2}}) {
-        if (FAILED(names->SetHwndPropStr(list, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
-                                         name)))
+        if (FAILED(names->SetHwndPropStr(list, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME, name)))
             return;
     }
 }

@@ -29,8 +29,8 @@ HRESULT InvokeMember(IDispatch* object, DISPID member, WORD flags, VARIANT* argu
         params.cNamedArgs = 1;
     }
     EXCEPINFO exception{};
-    const HRESULT status =
-        object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, nullptr);
+    const HRESULT status = object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception,
+                                          nullptr);
     return status == DISP_E_EXCEPTION ? ExceptionStatus(exception) : status;
 }
 

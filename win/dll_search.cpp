@@ -11,7 +11,7 @@ void LimitDllSearchToSystem32()
 {
     using SetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
     const auto setDefault = FindFunction<SetDefaultDllDirectories>(GetModuleHandleW(L"kernel32.dll"),
-                                                                    "SetDefaultDllDirectories");
+                                                                   "SetDefaultDllDirectories");
     searchLimitedToSystem32 = setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!searchLimitedToSystem32)
         SetDllDirectoryW(L"");

@@ -26,10 +26,10 @@ NewerDpiFunctions& DpiFunctions()
         // Only Windows 8.1 needs the monitor's DPI, which takes loading a DLL
         // at start-up: later systems give each window its own.
         if (!found.getDpiForWindow)
-            found.getDpiForMonitor =
-                FindFunction<decltype(found.getDpiForMonitor)>(LoadSystemDll(L"shcore.dll"), "GetDpiForMonitor");
-        found.getSystemMetricsForDpi =
-            FindFunction<decltype(found.getSystemMetricsForDpi)>(user32, "GetSystemMetricsForDpi");
+            found.getDpiForMonitor = FindFunction<decltype(found.getDpiForMonitor)>(LoadSystemDll(L"shcore.dll"),
+                                                                                    "GetDpiForMonitor");
+        found.getSystemMetricsForDpi = FindFunction<decltype(found.getSystemMetricsForDpi)>(user32,
+                                                                                            "GetSystemMetricsForDpi");
         found.adjustWindowRectExForDpi =
             FindFunction<decltype(found.adjustWindowRectExForDpi)>(user32, "AdjustWindowRectExForDpi");
         found.systemParametersInfoForDpi =
@@ -49,8 +49,8 @@ UINT WindowDpi(HWND window)
     if (newer.getDpiForMonitor) {
         UINT dpiX = 0;
         UINT dpiY = 0;
-        if (SUCCEEDED(newer.getDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
-                                             kMonitorEffectiveDpi, &dpiX, &dpiY)) &&
+        if (SUCCEEDED(newer.getDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kMonitorEffectiveDpi,
+                                             &dpiX, &dpiY)) &&
             dpiY != 0)
             return dpiY;
     }

@@ -23,7 +23,6 @@ struct TwipLine {
     int y2;
 };
 
-
 // Stored places and sizes are in twips: 1440 to the inch, whatever the DPI.
 inline int TwipsToPixels(int twips, UINT dpi)
 {

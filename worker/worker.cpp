@@ -47,17 +47,15 @@ struct Job {
 
 bool IsUserInput(UINT message)
 {
-    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) ||
-           message == WM_NCMOUSEHOVER || message == WM_NCMOUSELEAVE;
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_NCMOUSEHOVER ||
+           message == WM_NCMOUSELEAVE;
 }
 
 // Painting and the system's own requests are answered while a call runs.
 bool IsAnsweredDuringCall(UINT message)
 {
-    return message == WM_PAINT || message == WM_TIMER || message == WM_SYSCOMMAND ||
-           message == WM_NULL;
+    return message == WM_PAINT || message == WM_TIMER || message == WM_SYSCOMMAND || message == WM_NULL;
 }
 
 void Repost(const MSG& msg)
@@ -72,8 +70,7 @@ void Repost(const MSG& msg)
 // asked for. The request is queued again for after the call.
 bool RequestsClose(const MSG& msg)
 {
-    if (msg.message == WM_CLOSE ||
-        (msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE)) {
+    if (msg.message == WM_CLOSE || (msg.message == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_CLOSE)) {
         Repost(msg);
         return true;
     }
@@ -180,8 +177,8 @@ public:
         // The thread keeps the module that holds its code loaded: a control's
         // DLL may be let go of while a call given up on still runs.
         HMODULE module = nullptr;
-        if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                                reinterpret_cast<LPCWSTR>(&Thread::Main), &module))
+        if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Thread::Main),
+                                &module))
             return nullptr;
         auto* launch = new (std::nothrow) Launch{thread, module};
         const HANDLE handle = launch ? CreateThread(nullptr, 0, &Thread::Main, launch, 0, nullptr) : nullptr;
@@ -311,8 +308,7 @@ HRESULT Worker::Call(wchar_t drive, std::function<HRESULT()> call, DWORD timeout
         HRESULT waited = S_OK;
         {
             const Held hold(shared_->lock);
-            for (ULONGLONG waiting = 0; !job->finished && waiting < kQuickAnswerMs;
-                 waiting = GetTickCount64() - start)
+            for (ULONGLONG waiting = 0; !job->finished && waiting < kQuickAnswerMs; waiting = GetTickCount64() - start)
                 SleepConditionVariableSRW(&shared_->finished, &shared_->lock,
                                           static_cast<DWORD>(kQuickAnswerMs - waiting), 0);
             if (job->finished)

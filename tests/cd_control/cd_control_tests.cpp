@@ -27,8 +27,11 @@ struct ScriptedDispatch final : IDispatch {
     STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* exception, UINT*) override { return answer(id, flags, *params, result, exception); }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                        UINT*) override
+    {
+        return answer(id, flags, *params, result, exception);
+    }
 };
 
 TEST(CdControlCalls, TrackLengthHandsTheControlTheCallersNumberByReference)
@@ -65,21 +68,42 @@ TEST(CdControlCalls, ResultsConvertedToSigned16BitsOrTheErrorReturned)
 {
     using Answer = std::function<HRESULT(VARIANT*, EXCEPINFO*)>;
     const auto real = [](double d) -> Answer {
-        return [d](VARIANT* v, EXCEPINFO*) { V_VT(v) = VT_R8; V_R8(v) = d; return S_OK; };
+        return [d](VARIANT* v, EXCEPINFO*) {
+            V_VT(v) = VT_R8;
+            V_R8(v) = d;
+            return S_OK;
+        };
     };
     const auto whole = [](long n) -> Answer {
-        return [n](VARIANT* v, EXCEPINFO*) { V_VT(v) = VT_I4; V_I4(v) = n; return S_OK; };
+        return [n](VARIANT* v, EXCEPINFO*) {
+            V_VT(v) = VT_I4;
+            V_I4(v) = n;
+            return S_OK;
+        };
     };
-    const struct { const char* what; Answer answer; HRESULT status; short value; } cases[] = {
+    const struct {
+        const char* what;
+        Answer answer;
+        HRESULT status;
+        short value;
+    } cases[] = {
         {"2.5", real(2.5), S_OK, 2},
         {"-32768", whole(-32768), S_OK, -32768},
         {"32767.5", real(32767.5), DISP_E_OVERFLOW, 0},
         {"-32769", whole(-32769), DISP_E_OVERFLOW, 0},
         {"failed call", [](VARIANT*, EXCEPINFO*) { return DISP_E_BADINDEX; }, DISP_E_BADINDEX, 0},
-        {"EXCEPINFO", [](VARIANT*, EXCEPINFO* e) { e->scode = E_ACCESSDENIED; return DISP_E_EXCEPTION; },
+        {"EXCEPINFO",
+         [](VARIANT*, EXCEPINFO* e) {
+             e->scode = E_ACCESSDENIED;
+             return DISP_E_EXCEPTION;
+         },
          E_ACCESSDENIED, 0},
         // A control's own error number, as the Scripting Runtime raises "device unavailable".
-        {"EXCEPINFO wCode", [](VARIANT*, EXCEPINFO* e) { e->wCode = 68; return DISP_E_EXCEPTION; },
+        {"EXCEPINFO wCode",
+         [](VARIANT*, EXCEPINFO* e) {
+             e->wCode = 68;
+             return DISP_E_EXCEPTION;
+         },
          MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 68), 0},
         {"deferred EXCEPINFO",
          [](VARIANT*, EXCEPINFO* e) {
@@ -111,7 +135,9 @@ TEST(CdControlClass, EachBuildFindsItsOwnClassInTheDllAndUnknownOnesFailCleanly)
     for (int i = 0; const BuildDifferences* build : {&kTarvolo, &kTarvolo9x}) {
         SCOPED_TRACE(testing::Message() << build->cdControlDll);
         ComPtr<IClassFactory> factory;
-        ASSERT_EQ(LoadCdControlClass((ThisProgramsFolder() / build->cdControlDll).wstring(), build->cdControlLibId, factory), S_OK);
+        ASSERT_EQ(LoadCdControlClass((ThisProgramsFolder() / build->cdControlDll).wstring(), build->cdControlLibId,
+                                     factory),
+                  S_OK);
         ComPtr<IPersist> control;
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&control)), S_OK);
         ASSERT_EQ(control->GetClassID(&classes[i++]), S_OK);
@@ -120,7 +146,8 @@ TEST(CdControlClass, EachBuildFindsItsOwnClassInTheDllAndUnknownOnesFailCleanly)
 
     ComPtr<IClassFactory> factory;
     const GUID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
-    EXPECT_EQ(LoadCdControlClass((ThisProgramsFolder() / L"Divazid.dll").wstring(), unknown, factory), TYPE_E_LIBNOTREGISTERED);
+    EXPECT_EQ(LoadCdControlClass((ThisProgramsFolder() / L"Divazid.dll").wstring(), unknown, factory),
+              TYPE_E_LIBNOTREGISTERED);
     EXPECT_EQ(LoadCdControlClass((ThisProgramsFolder() / L"Missing.dll").wstring(), kTarvolo.cdControlLibId, factory),
               HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
     EXPECT_FALSE(factory);
@@ -132,10 +159,11 @@ TEST(CdControlClass, EachBuildFindsItsOwnClassInTheDllAndUnknownOnesFailCleanly)
 TEST(HostedCdControl, MovesWithTheLayoutAndGoesWithItsHost)
 {
     ASSERT_EQ(OleInitialize(nullptr), S_OK);
-    const HWND parent = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 400,
-                                        300, nullptr, nullptr, nullptr, nullptr);
+    const HWND parent = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 400, 300,
+                                        nullptr, nullptr, nullptr, nullptr);
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(LoadCdControlClass((ThisProgramsFolder() / L"Divazid.dll").wstring(), kTarvolo.cdControlLibId, factory), S_OK);
+    ASSERT_EQ(LoadCdControlClass((ThisProgramsFolder() / L"Divazid.dll").wstring(), kTarvolo.cdControlLibId, factory),
+              S_OK);
     std::unique_ptr<CdControl> control;
     ASSERT_EQ(CreateHostedCdControl(factory.Get(), parent, RECT{264, 200, 353, 281}, control), S_OK);
     const HWND window = FindWindowExW(parent, nullptr, L"VAdaveve", nullptr);

@@ -24,8 +24,8 @@ Bytes Disc(std::uint8_t first, const Frames& starts, const std::vector<bool>& da
     for (std::size_t i = 0; i <= tracks; ++i) {
         const bool isData = i == tracks || (i < data.size() && data[i]);
         const std::uint32_t at = starts[i];
-        toc.insert(toc.end(), {0, B(isData ? 0x14 : 0x10), B(i == tracks ? 0xAA : first + i), 0, 0,
-                               B(at / 4500), B(at / 75 % 60), B(at % 75)});
+        toc.insert(toc.end(), {0, B(isData ? 0x14 : 0x10), B(i == tracks ? 0xAA : first + i), 0, 0, B(at / 4500),
+                               B(at / 75 % 60), B(at % 75)});
     }
     return toc;
 }
@@ -49,18 +49,33 @@ const Bytes kThree = Disc(1, {150, 1332, 1871, 2260});
 TEST(TocParser, TrackLengthsAndTheDiscsPlayingTime)
 {
     // The driver's padded buffer and a 99-track disc come from the corpus.
-    const struct { const char* what; Bytes toc; Frames frames; std::vector<long> seconds; const wchar_t* summary; } discs[] = {
+    const struct {
+        const char* what;
+        Bytes toc;
+        Frames frames;
+        std::vector<long> seconds;
+        const wchar_t* summary;
+    } discs[] = {
         {"one track", Disc(1, {150, 452}), {302}, {4}, L"Track-uri: 1\nDurata: 0:04"},
         // 28.1 s in all, though the whole seconds of the tracks add up to 27.
         {"three tracks", kThree, {1182, 539, 389}, {15, 7, 5}, L"Track-uri: 3\nDurata: 0:28"},
-        {"ending at 79:59:74", Disc(1, {150, 284645, 359999}), {284495, 75354}, {3793, 1004},
+        {"ending at 79:59:74",
+         Disc(1, {150, 284645, 359999}),
+         {284495, 75354},
+         {3793, 1004},
          L"Track-uri: 2\nDurata: 1:19:57"},
         // Enhanced CD: the data track starts 11,400 frames after the audio
         // ends, here longer than the audio itself, and its time is no playing time.
-        {"enhanced, gap longer than the audio", Disc(1, {150, 11550, 20000}, {false, true}), {11400, 8450},
-         {152, 112}, L"Track-uri: 2\nDurata: 2:32"},
-        {"mixed mode: data first, no gap", Disc(1, {150, 20150, 40150}, {true, false}), {20000, 20000},
-         {266, 266}, L"Track-uri: 2\nDurata: 4:26"},
+        {"enhanced, gap longer than the audio",
+         Disc(1, {150, 11550, 20000}, {false, true}),
+         {11400, 8450},
+         {152, 112},
+         L"Track-uri: 2\nDurata: 2:32"},
+        {"mixed mode: data first, no gap",
+         Disc(1, {150, 20150, 40150}, {true, false}),
+         {20000, 20000},
+         {266, 266},
+         L"Track-uri: 2\nDurata: 4:26"},
     };
     for (const auto& d : discs) {
         SCOPED_TRACE(d.what);
@@ -88,7 +103,10 @@ TEST(TocParser, RejectsMalformedTables)
         hundred.push_back(150 + 75 * i);
     // Entry n (from 0) starts at byte 4 + 8n: its number at +2, its minute,
     // second and frame at +5, +6 and +7.
-    const struct { const char* what; Bytes toc; } cases[] = {
+    const struct {
+        const char* what;
+        Bytes toc;
+    } cases[] = {
         {"empty", {}},
         {"header cut short", Bytes(kThree.begin(), kThree.begin() + 3)},
         {"first track above last", With(With(kThree, 2, 3), 3, 1)},

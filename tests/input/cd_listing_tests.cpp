@@ -141,16 +141,25 @@ TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
         const wchar_t* summary;  // what the control shows under its emblem
         int tableReads;
     } discs[] = {
-        {"three audio tracks", kThreeTracks, {TrackLine(1, L"4:05"), TrackLine(2, L"3:57"), TrackLine(3, L"3:56")},
-         L"Track-uri: 3\nDurata: 11:58", 1},
+        {"three audio tracks",
+         kThreeTracks,
+         {TrackLine(1, L"4:05"), TrackLine(2, L"3:57"), TrackLine(3, L"3:56")},
+         L"Track-uri: 3\nDurata: 11:58",
+         1},
         {"one track", "audio 150\nlead-out 18525\n", {}, nullptr, 1},
         {"data only", "data 150\nlead-out 250000\n", {}, nullptr, 1},
         // The last audio track ends 11,400 frames before the data track, whose
         // time is no playing time.
-        {"Enhanced CD", "audio 150\naudio 22650\ndata 45000\nlead-out 60000\n",
-         {TrackLine(1, L"5:00"), TrackLine(2, L"2:26"), TrackLine(3, L"3:20")}, L"Track-uri: 3\nDurata: 7:26", 1},
-        {"tracks numbered 4 and 5", "first 4\naudio 150\naudio 7650\nlead-out 15150\n",
-         {TrackLine(1, L"1:40"), TrackLine(2, L"1:40")}, L"Track-uri: 2\nDurata: 3:20", 1},
+        {"Enhanced CD",
+         "audio 150\naudio 22650\ndata 45000\nlead-out 60000\n",
+         {TrackLine(1, L"5:00"), TrackLine(2, L"2:26"), TrackLine(3, L"3:20")},
+         L"Track-uri: 3\nDurata: 7:26",
+         1},
+        {"tracks numbered 4 and 5",
+         "first 4\naudio 150\naudio 7650\nlead-out 15150\n",
+         {TrackLine(1, L"1:40"), TrackLine(2, L"1:40")},
+         L"Track-uri: 2\nDurata: 3:20",
+         1},
         // Ready, but the status check finds no disc to read.
         {"tray open", "open\n", {}, nullptr, 0},
         {"99 tracks", ninetyNine, ninetyNineLines, L"Track-uri: 99\nDurata: 1:06:00", 1},

@@ -112,8 +112,8 @@ void ExpectAboutDialogAt(HWND dialog, const BuildDifferences& build, UINT dpi)
                                        L"Zuzaziduzov ed Ovavederovareza din cadrul Universitatii Brandavel.");
     const auto expectAt = [dpi](const RECT& actual, const TwipRect& stored) {
         const RECT expected = TwipsToPixels(stored, dpi);
-        EXPECT_TRUE(EqualRect(&actual, &expected)) << actual.left << "," << actual.top << " " << actual.right
-                                                   << "," << actual.bottom;
+        EXPECT_TRUE(EqualRect(&actual, &expected))
+            << actual.left << "," << actual.top << " " << actual.right << "," << actual.bottom;
     };
     RECT client{};
     GetClientRect(dialog, &client);
@@ -134,7 +134,10 @@ void ExpectAboutDialogAt(HWND dialog, const BuildDifferences& build, UINT dpi)
 TEST_P(InputTest, AboutDialogClosesEveryWayAndHoldsOffClicksMeanwhile)
 {
     ASSERT_NO_FATAL_FAILURE(SearchAndShow(kLabelledDrive));
-    const struct { const char* name; std::function<void(HWND dialog)> close; } ways[] = {
+    const struct {
+        const char* name;
+        std::function<void(HWND dialog)> close;
+    } ways[] = {
         {"a click on OK", [&](HWND dialog) { ClickAt(Centre(GetDlgItem(dialog, IDOK))); }},
         {"Enter", [&](HWND) { Key(VK_RETURN); }},
         {"Esc", [&](HWND) { Key(VK_ESCAPE); }},

@@ -64,13 +64,15 @@ struct Process {
     HWND WaitForOneWindow(const wchar_t* className, DWORD timeoutMs = 15000) const
     {
         std::vector<HWND> found;
-        WaitFor([&] {
-            found.clear();
-            for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, nullptr)) != nullptr;)
-                if (GetWindowThreadProcessId(w, nullptr) == info.dwThreadId && IsWindowVisible(w))
-                    found.push_back(w);
-            return found.size() == 1;
-        }, timeoutMs);
+        WaitFor(
+            [&] {
+                found.clear();
+                for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, nullptr)) != nullptr;)
+                    if (GetWindowThreadProcessId(w, nullptr) == info.dwThreadId && IsWindowVisible(w))
+                        found.push_back(w);
+                return found.size() == 1;
+            },
+            timeoutMs);
         return found.size() == 1 ? found.front() : nullptr;
     }
 
@@ -128,7 +130,10 @@ protected:
         return gui;
     }
 
-    bool WaitForFocusOn(HWND control) const { return WaitFor([&] { return Gui().hwndFocus == control; }); }
+    bool WaitForFocusOn(HWND control) const
+    {
+        return WaitFor([&] { return Gui().hwndFocus == control; });
+    }
 
     static void Key(WORD vk)
     {
@@ -173,7 +178,8 @@ protected:
                 if (!there())
                     return false;
             return true;
-        })) << "the mouse went to " << cursor.x << "," << cursor.y << " instead of " << at.x << "," << at.y;
+        })) << "the mouse went to "
+            << cursor.x << "," << cursor.y << " instead of " << at.x << "," << at.y;
         EXPECT_EQ(SendInput(2, mouse + 1, sizeof(INPUT)), 2u);
         lastClick = at;
         lastClickTime = GetTickCount64();

@@ -20,8 +20,17 @@ struct TestDrive {
 // labelled; N network; R a RAM disk; T, U and V fixed, of 2.5, 3.5 and 0.5 MB;
 // X an emulated CD-ROM drive without a disc.
 inline constexpr std::array<TestDrive, 11> kTestDrives{{
-    {L'A', 1}, {L'C', 2}, {L'D', 4}, {L'E', 2}, {L'N', 3}, {L'R', 5},
-    {L'T', 2}, {L'U', 2}, {L'V', 2}, {L'X', 4}, {L'Z', 2},
+    {L'A', 1},
+    {L'C', 2},
+    {L'D', 4},
+    {L'E', 2},
+    {L'N', 3},
+    {L'R', 5},
+    {L'T', 2},
+    {L'U', 2},
+    {L'V', 2},
+    {L'X', 4},
+    {L'Z', 2},
 }};
 
 // The drive with a volume label and a serial number of its own.

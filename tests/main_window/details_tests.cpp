@@ -36,9 +36,9 @@ TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
     EXPECT_EQ(Text(kLabel1), L"Specificatii Drive \nSpatiul Liber: \nSistem de Fisiere: \nNumar Serial: \n"
                              L"Spatiul Total: \nNume Volum: \n");
     EXPECT_EQ(Text(kLabel5), L"C\n1500 MB\nNTFS\n-913\n19077 MB\nSISTEM");
-    EXPECT_EQ(script.calls, (Lines{L"GetDrive C", L"IsReady", L"DriveType", L"Hide CD", L"DriveType", L"Hide CD",
-                                   L"DriveLetter", L"FreeSpace", L"FileSystem", L"SerialNumber", L"TotalSize",
-                                   L"VolumeName"}));
+    EXPECT_EQ(script.calls,
+              (Lines{L"GetDrive C", L"IsReady", L"DriveType", L"Hide CD", L"DriveType", L"Hide CD", L"DriveLetter",
+                     L"FreeSpace", L"FileSystem", L"SerialNumber", L"TotalSize", L"VolumeName"}));
     EXPECT_TRUE(service->lastDrive.expired()) << "the clicked drive is let go of after the click";
 
     // The captions label sizes itself: with word wrap it keeps its width and
@@ -86,8 +86,8 @@ TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
 TEST_P(Details, FailingCallIsReportedAndLaterClicksWork)
 {
     cd->trackCount = 3;
-    for (const wchar_t* call : {L"GetDrive D", L"IsReady", L"DriveType", L"FreeSpace", L"VolumeName",
-                                L"SetDrive D", L"TrackCount", L"TrackLength 2", L"Show CD"}) {
+    for (const wchar_t* call : {L"GetDrive D", L"IsReady", L"DriveType", L"FreeSpace", L"VolumeName", L"SetDrive D",
+                                L"TrackCount", L"TrackLength 2", L"Show CD"}) {
         SCOPED_TRACE(call);
         messages.clear();
         SelectDrive(L"C");

@@ -63,7 +63,10 @@ private:
 
 class ScriptedService : public DriveService, public DriveCollection {
 public:
-    ScriptedService(Script& script, const std::vector<DriveAnswers>& answerSets) : script(script), answerSets(answerSets) {}
+    ScriptedService(Script& script, const std::vector<DriveAnswers>& answerSets)
+        : script(script), answerSets(answerSets)
+    {
+    }
 
     HRESULT Drives(std::shared_ptr<DriveCollection>& drives) override
     {

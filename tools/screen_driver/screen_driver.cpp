@@ -43,8 +43,7 @@ int wmain(int argc, wchar_t** argv)
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return 1;
 
     HWND window = WaitForWindow(L"FormPrincipal", process.dwProcessId);

@@ -53,7 +53,7 @@ struct Disc {
 static const char kSuffix[] = ".cdemu";
 
 /* The name of the file open on fd when it is an emulated disc. */
-static int DiscPath(int fd, char *path, size_t size)
+static int DiscPath(int fd, char* path, size_t size)
 {
     char link[64];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
@@ -62,12 +62,11 @@ static int DiscPath(int fd, char *path, size_t size)
         return 0;
     path[n] = '\0';
     const size_t length = (size_t)n;
-    return length > sizeof kSuffix - 1 &&
-           strcmp(path + length - (sizeof kSuffix - 1), kSuffix) == 0;
+    return length > sizeof kSuffix - 1 && strcmp(path + length - (sizeof kSuffix - 1), kSuffix) == 0;
 }
 
 /* Read by name, not through fd: the file may have been written anew. */
-static void ReadDisc(const char *path, struct Disc *disc)
+static void ReadDisc(const char* path, struct Disc* disc)
 {
     memset(disc, 0, sizeof *disc);
     disc->first = 1;
@@ -84,13 +83,12 @@ static void ReadDisc(const char *path, struct Disc *disc)
     if (sscanf(text, " %31s%n", word, &used) != 1)
         return; /* nothing in the file: no disc */
     disc->state = kTrayOpen;
-    for (const char *p = text; sscanf(p, " %31s %d%n", word, &number, &used) == 2; p += used) {
+    for (const char* p = text; sscanf(p, " %31s %d%n", word, &number, &used) == 2; p += used) {
         if (strcmp(word, "first") == 0 && disc->count == 0) {
             disc->first = number;
         } else if (strcmp(word, "delay") == 0) {
             disc->delaySeconds = number;
-        } else if ((strcmp(word, "audio") == 0 || strcmp(word, "data") == 0) &&
-                   disc->count < kMaxTracks) {
+        } else if ((strcmp(word, "audio") == 0 || strcmp(word, "data") == 0) && disc->count < kMaxTracks) {
             disc->isData[disc->count] = word[0] == 'd';
             disc->start[disc->count++] = number;
         } else if (strcmp(word, "lead-out") == 0 && disc->count > 0) {
@@ -104,7 +102,7 @@ static void ReadDisc(const char *path, struct Disc *disc)
 }
 
 /* The Windows program's name, as Wine shows it in the process's command line. */
-static void ProgramName(char *name, size_t size)
+static void ProgramName(char* name, size_t size)
 {
     char line[512] = "";
     const int file = open("/proc/self/cmdline", O_RDONLY);
@@ -113,14 +111,14 @@ static void ProgramName(char *name, size_t size)
         line[n > 0 ? n : 0] = '\0';
         close(file);
     }
-    const char *base = line;
-    for (const char *p = line; *p; ++p)
+    const char* base = line;
+    for (const char* p = line; *p; ++p)
         if (*p == '/' || *p == '\\')
             base = p + 1;
     snprintf(name, size, "%s", base);
 }
 
-static void Log(const char *path, const char *request)
+static void Log(const char* path, const char* request)
 {
     char logPath[4096 + 8];
     snprintf(logPath, sizeof logPath, "%s.log", path);
@@ -140,7 +138,7 @@ static void Log(const char *path, const char *request)
 
 /* A disc that takes its time, as one spinning up. The description is read
  * again while waiting: a test that takes the delay away ends the wait. */
-static void Delay(const char *path)
+static void Delay(const char* path)
 {
     struct timespec start, now;
     clock_gettime(CLOCK_MONOTONIC, &start);
@@ -161,16 +159,19 @@ static int Fail(int error)
     return -1;
 }
 
-static int DriveStatus(const struct Disc *disc)
+static int DriveStatus(const struct Disc* disc)
 {
     switch (disc->state) {
-    case kDiscOk: return CDS_DISC_OK;
-    case kTrayOpen: return CDS_TRAY_OPEN;
-    default: return CDS_NO_DISC;
+    case kDiscOk:
+        return CDS_DISC_OK;
+    case kTrayOpen:
+        return CDS_TRAY_OPEN;
+    default:
+        return CDS_NO_DISC;
     }
 }
 
-static int TocHeader(const struct Disc *disc, struct cdrom_tochdr *header)
+static int TocHeader(const struct Disc* disc, struct cdrom_tochdr* header)
 {
     if (disc->state != kDiscOk)
         return Fail(ENOMEDIUM);
@@ -179,7 +180,7 @@ static int TocHeader(const struct Disc *disc, struct cdrom_tochdr *header)
     return 0;
 }
 
-static int TocEntry(const struct Disc *disc, struct cdrom_tocentry *entry)
+static int TocEntry(const struct Disc* disc, struct cdrom_tocentry* entry)
 {
     if (disc->state != kDiscOk)
         return Fail(ENOMEDIUM);
@@ -208,7 +209,7 @@ static int TocEntry(const struct Disc *disc, struct cdrom_tocentry *entry)
 
 typedef int (*IoctlFunction)(int, unsigned long, ...);
 
-static int Answer(IoctlFunction real, int fd, unsigned long request, void *argument)
+static int Answer(IoctlFunction real, int fd, unsigned long request, void* argument)
 {
     char path[4096];
     const int saved = errno;
@@ -243,7 +244,7 @@ int ioctl(int fd, unsigned long request, ...)
         real = (IoctlFunction)dlsym(RTLD_NEXT, "ioctl");
     va_list arguments;
     va_start(arguments, request);
-    void *argument = va_arg(arguments, void *);
+    void* argument = va_arg(arguments, void*);
     va_end(arguments);
     return Answer(real, fd, request, argument);
 }
@@ -257,7 +258,7 @@ int __ioctl_time64(int fd, unsigned long request, ...)
         real = (IoctlFunction)dlsym(RTLD_NEXT, "__ioctl_time64");
     va_list arguments;
     va_start(arguments, request);
-    void *argument = va_arg(arguments, void *);
+    void* argument = va_arg(arguments, void*);
     va_end(arguments);
     return Answer(real, fd, request, argument);
 }
