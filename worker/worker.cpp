@@ -125,6 +125,12 @@ HRESULT WaitResponsively(HANDLE done, ULONGLONG start, ULONGLONG timeoutMs)
         if (!waitCursor && elapsed >= kWaitCursorDelayMs) {
             cursorBefore = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
             waitCursor = true;
+            // Input is dropped from now on: a control in the middle of a
+            // gesture, such as a list box following the mouse, would never
+            // see its button go up, so the window that holds the mouse lets
+            // it go.
+            if (const HWND capture = GetCapture())
+                SendMessageW(capture, WM_CANCELMODE, 0, 0);
         }
         const ULONGLONG until = waitCursor ? timeoutMs : std::min(timeoutMs, kWaitCursorDelayMs);
         const DWORD woke = MsgWaitForMultipleObjectsEx(1, &done, static_cast<DWORD>(until - elapsed),

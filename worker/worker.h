@@ -20,7 +20,8 @@ bool IsGivenUp(HRESULT status);
 // Runs calls on a worker thread, one at a time, while the calling GUI thread
 // waits without freezing: it keeps its windows painted and answers the
 // system, shows the wait cursor after 0.3 s and from then on drops the
-// user's mouse and keyboard input. It gives up on a call that has not
+// user's mouse and keyboard input, the window holding the mouse told to let
+// it go (WM_CANCELMODE). It gives up on a call that has not
 // answered in time, on Esc, and when a window of the thread is to be closed
 // (the request then waits in the queue). Other messages posted meanwhile are
 // handled after the call. A call given up on goes on on its own thread;

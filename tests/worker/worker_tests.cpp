@@ -1,0 +1,197 @@
+// The worker in this test program: calls made on its threads while this
+// thread, with a window of its own, waits for them as the programs do. The
+// user's keys go through the platform's input queue (SendInput).
+
+#include "worker.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kLong = 10000;
+
+// A top-level window of this thread that notes what reaches it.
+class TestWindow {
+public:
+    TestWindow()
+    {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = Proc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"WorkerTestWindow";
+        RegisterClassW(&windowClass);
+        hwnd = CreateWindowExW(0, windowClass.lpszClassName, L"worker", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
+                               200, nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~TestWindow() { DestroyWindow(hwnd); }
+
+    // Dispatches what waits in the queue, as a message loop would.
+    void Pump()
+    {
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageW(&msg);
+    }
+
+    HWND hwnd = nullptr;
+    std::vector<UINT> received;  // WM_APP messages and WM_CANCELMODE
+    std::vector<WPARAM> keys;    // WM_KEYDOWN
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
+            if (message >= WM_APP || message == WM_CANCELMODE)
+                self->received.push_back(message);
+            if (message == WM_KEYDOWN)
+                self->keys.push_back(wParam);
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+};
+
+void Keys(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> inputs;
+    for (const WORD vk : keys) {
+        INPUT down{INPUT_KEYBOARD};
+        down.ki = {vk, static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), 0};
+        INPUT up = down;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(down);
+        inputs.push_back(up);
+    }
+    ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
+}
+
+// An event that a call waits on until the test lets it answer.
+struct Gate {
+    Gate() : event(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Gate()
+    {
+        Open();
+        CloseHandle(event);
+    }
+    void Open() const { SetEvent(event); }
+    std::function<HRESULT()> Call(HRESULT result = S_OK) const
+    {
+        return [event = event, result] {
+            WaitForSingleObject(event, INFINITE);
+            return result;
+        };
+    }
+    HANDLE event;
+};
+
+class WorkerTest : public testing::Test {
+protected:
+    ULONGLONG Elapsed() const { return GetTickCount64() - start; }
+    HRESULT Call(wchar_t drive, std::function<HRESULT()> call, DWORD timeoutMs)
+    {
+        start = GetTickCount64();
+        return worker.Call(drive, std::move(call), timeoutMs);
+    }
+
+    TestWindow window;
+    Worker worker{false};
+    ULONGLONG start = 0;
+};
+
+TEST_F(WorkerTest, AnswersWhileWaitingAndKeepsPostedMessagesInOrderForAfter)
+{
+    EXPECT_EQ(Call(
+                  0, [] { return S_FALSE; }, kLong),
+              S_FALSE);
+
+    // Posted before the call and by it; the window answers a message sent
+    // to it meanwhile.
+    PostMessageW(window.hwnd, WM_APP + 1, 0, 0);
+    PostMessageW(window.hwnd, WM_APP + 2, 0, 0);
+    const HWND hwnd = window.hwnd;
+    EXPECT_EQ(Call(
+                  0,
+                  [hwnd] {
+                      PostMessageW(hwnd, WM_APP + 3, 0, 0);
+                      DWORD_PTR answer = 0;
+                      return SendMessageTimeoutW(hwnd, WM_APP + 4, 0, 0, SMTO_NORMAL, kLong, &answer) ? S_OK : E_FAIL;
+                  },
+                  kLong),
+              S_OK);
+    EXPECT_EQ(window.received, (std::vector<UINT>{WM_APP + 4})) << "only the sent message is handled during the call";
+    window.Pump();
+    EXPECT_EQ(window.received, (std::vector<UINT>{WM_APP + 4, WM_APP + 1, WM_APP + 2, WM_APP + 3}));
+}
+
+// A call that does not answer in time is given up on; its drive gets no new
+// call until it has answered, while other calls go to a fresh thread; what
+// the call held is let go of when it ends.
+TEST_F(WorkerTest, GivesUpOnTimeAndTheDriveStaysBusyUntilItsCallAnswers)
+{
+    const Gate gate;
+    auto held = std::make_shared<int>(0);
+    const std::weak_ptr<int> watch = held;
+    EXPECT_EQ(Call(
+                  L'N', [call = gate.Call(), held = std::move(held)] { return call(); }, 500),
+              kCallTimedOut);
+    EXPECT_GE(Elapsed(), 500u);
+    EXPECT_LT(Elapsed(), static_cast<ULONGLONG>(kLong));
+
+    bool ran = false;
+    EXPECT_EQ(Call(
+                  L'N',
+                  [&] {
+                      ran = true;
+                      return S_OK;
+                  },
+                  kLong),
+              kDriveStillNotAnswering);
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(Call(
+                  L'M', [] { return S_FALSE; }, kLong),
+              S_FALSE)
+        << "a call behind the one that hangs";
+    EXPECT_FALSE(watch.expired());
+
+    gate.Open();
+    for (start = GetTickCount64(); Elapsed() < kLong && worker.Call(
+                                                            L'N', [] { return S_OK; }, kLong) != S_OK;)
+        Sleep(10);
+    EXPECT_LT(Elapsed(), static_cast<ULONGLONG>(kLong)) << "the drive stayed busy after its call answered";
+    EXPECT_TRUE(watch.expired()) << "the given-up call still holds what it took";
+}
+
+// Once the wait cursor shows the user's input is dropped, Esc gives up on
+// the call, and the window that held the mouse is told to let it go.
+TEST_F(WorkerTest, EscGivesUpAndOtherInputIsDropped)
+{
+    SetForegroundWindow(window.hwnd);
+    SetFocus(window.hwnd);
+    SetCapture(window.hwnd);
+    ASSERT_EQ(GetCapture(), window.hwnd);
+    // Queued before the call: taken once input is dropped, at 0.3 s.
+    Keys({'B', VK_ESCAPE});
+    const Gate gate;
+    EXPECT_EQ(Call(0, gate.Call(), kLong), kCallCancelled);
+    EXPECT_GE(Elapsed(), 300u);
+    EXPECT_LT(Elapsed(), static_cast<ULONGLONG>(kLong));
+    EXPECT_EQ(window.received, (std::vector<UINT>{WM_CANCELMODE}));
+    EXPECT_FALSE(GetCapture());
+    window.Pump();
+    EXPECT_TRUE(window.keys.empty()) << "a key pressed during the wait reached the window";
+}
+
+TEST_F(WorkerTest, CloseRequestGivesUpAndWaitsInTheQueue)
+{
+    PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
+    const Gate gate;
+    EXPECT_EQ(Call(0, gate.Call(), kLong), kWaitAbandonedForClose);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, window.hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) << "the close request is gone";
+}
+
+}  // namespace
