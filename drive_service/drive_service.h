@@ -19,6 +19,16 @@ constexpr HRESULT kDriveNotAnswering = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 // a word.
 constexpr HRESULT kCallAbandonedForClose = HRESULT_FROM_WIN32(ERROR_OPERATION_ABORTED);
 
+// A drive that did not answer, or that is gone: not accessible.
+constexpr bool IsNotAccessible(HRESULT status)
+{
+    return status == kDriveNotAnswering || status == kDriveUnavailable;
+}
+
+// Drive type codes the window tells apart.
+constexpr long kUnknownDriveType = 0;
+constexpr long kCdRomDriveType = 4;
+
 class Drive {
 public:
     virtual ~Drive() = default;

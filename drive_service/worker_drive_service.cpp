@@ -71,21 +71,24 @@ public:
     {
     }
 
-    HRESULT DriveLetter(std::wstring& letter) override { return Read(&Drive::DriveLetter, letter); }
-    HRESULT DriveType(long& code) override { return Read(&Drive::DriveType, code); }
-    HRESULT IsReady(bool& ready) override { return Read(&Drive::IsReady, ready); }
-    HRESULT FreeSpace(double& bytes) override { return Read(&Drive::FreeSpace, bytes); }
-    HRESULT FileSystem(std::wstring& name) override { return Read(&Drive::FileSystem, name); }
-    HRESULT SerialNumber(long& serial) override { return Read(&Drive::SerialNumber, serial); }
-    HRESULT TotalSize(double& bytes) override { return Read(&Drive::TotalSize, bytes); }
-    HRESULT VolumeName(std::wstring& name) override { return Read(&Drive::VolumeName, name); }
+    // The letter is the drive object's own: reading it does not ask the
+    // device, as the drive collection reads it too, so a drive whose earlier
+    // call has not answered still tells its letter.
+    HRESULT DriveLetter(std::wstring& letter) override { return Read(0, &Drive::DriveLetter, letter); }
+    HRESULT DriveType(long& code) override { return Read(letter_, &Drive::DriveType, code); }
+    HRESULT IsReady(bool& ready) override { return Read(letter_, &Drive::IsReady, ready); }
+    HRESULT FreeSpace(double& bytes) override { return Read(letter_, &Drive::FreeSpace, bytes); }
+    HRESULT FileSystem(std::wstring& name) override { return Read(letter_, &Drive::FileSystem, name); }
+    HRESULT SerialNumber(long& serial) override { return Read(letter_, &Drive::SerialNumber, serial); }
+    HRESULT TotalSize(double& bytes) override { return Read(letter_, &Drive::TotalSize, bytes); }
+    HRESULT VolumeName(std::wstring& name) override { return Read(letter_, &Drive::VolumeName, name); }
 
 private:
     template <class T>
-    HRESULT Read(HRESULT (Drive::*member)(T&), T& value)
+    HRESULT Read(wchar_t key, HRESULT (Drive::*member)(T&), T& value)
     {
         return Guarded([&] {
-            return CallOn(inner_.worker(), letter_, value,
+            return CallOn(inner_.worker(), key, value,
                           [drive = inner_.object(), member](T& result) { return (*drive.*member)(result); });
         });
     }

@@ -14,12 +14,6 @@
 
 #include <climits>
 
-namespace {
-
-constexpr long kCdRomDrive = 4;
-
-}  // namespace
-
 HRESULT MainWindow::Form_Load()
 {
     label1AutoSize_ = true;
@@ -63,10 +57,16 @@ bool MainWindow::AddDriveLines()
         if (hr == S_FALSE)
             return true;
         std::wstring letter;
+        if (!CheckSearchCall(currentDrive->DriveLetter(letter), texts::kDriveLetterFailed))
+            return false;
+        // A drive that does not answer, or is gone, costs its own line, not
+        // the rest of the list.
         long typeCode = 0;
-        if (!CheckSearchCall(currentDrive->DriveLetter(letter), texts::kDriveLetterFailed) ||
-            !CheckSearchCall(currentDrive->DriveType(typeCode), texts::kDriveTypeFailed) ||
-            !AddListItem(list1, DriveLine(letter, typeCode), texts::kAddDriveFailed))
+        if (const HRESULT hr = currentDrive->DriveType(typeCode); IsNotAccessible(hr))
+            typeCode = kUnknownDriveType;
+        else if (!CheckSearchCall(hr, texts::kDriveTypeFailed))
+            return false;
+        if (!AddListItem(list1, DriveLine(letter, typeCode), texts::kAddDriveFailed))
             return false;
     }
 }
@@ -104,11 +104,11 @@ bool MainWindow::ShowTracks(const std::wstring& letter)
     long typeCode = 0;
     if (!CheckDriveCall(currentDrive->DriveType(typeCode), texts::kDriveTypeFailed))
         return false;
-    if (typeCode != kCdRomDrive && !SetCdControlVisible(false))
+    if (typeCode != kCdRomDriveType && !SetCdControlVisible(false))
         return false;
     if (!CheckDriveCall(currentDrive->DriveType(typeCode), texts::kDriveTypeFailed))
         return false;
-    if (typeCode == kCdRomDrive) {
+    if (typeCode == kCdRomDriveType) {
         if (!ListTracks(letter))
             return false;
     } else {
@@ -212,13 +212,13 @@ bool MainWindow::Check(HRESULT status, const wchar_t* whatFailed)
 // A drive that does not answer, or that is gone, is not accessible.
 bool MainWindow::CheckDriveCall(HRESULT status, const wchar_t* whatFailed)
 {
-    if (status != kDriveNotAnswering && status != kDriveUnavailable)
+    if (!IsNotAccessible(status))
         return Check(status, whatFailed);
     parts_.messageBox(hwnd_, texts::kNotReady, applicationTitle_, MB_OK);
     return false;
 }
 
-// A drive that does not answer leaves the drive list incomplete.
+// A drive collection that does not answer leaves the drive list incomplete.
 bool MainWindow::CheckSearchCall(HRESULT status, const wchar_t* whatFailed)
 {
     if (status != kDriveNotAnswering)
