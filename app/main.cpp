@@ -62,8 +62,10 @@ int Run(int show)
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab, Shift+Tab, Enter and Space go through the dialog manager.
-        if (!IsWindow(window->Handle()) || !IsDialogMessageW(window->Handle(), &message)) {
+        // The window's keys, then Tab, Shift+Tab, Enter and Space through the
+        // dialog manager.
+        if (!IsWindow(window->Handle()) ||
+            (!window->TranslateWindowKeys(message) && !IsDialogMessageW(window->Handle(), &message))) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }

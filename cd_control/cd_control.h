@@ -20,6 +20,9 @@ public:
     virtual HRESULT TrackLength(short& trackNo, short& seconds) = 0;
     // Places the control's site, in client pixels of the window.
     virtual HRESULT Move(const RECT& rect) = 0;
+    // The summary the control shows, its lines separated by LF; empty while
+    // the control is hidden.
+    virtual HRESULT VisibleSummary(std::wstring& summary) = 0;
 };
 
 // Creates the control as a child of parent at rect (client pixels).

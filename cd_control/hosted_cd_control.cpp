@@ -4,6 +4,7 @@
 #include "control_site.h"
 #include "divazid.h"
 #include "status.h"
+#include "window_text.h"
 
 #include <cstdint>
 #include <new>
@@ -107,6 +108,14 @@ public:
     {
         site_->SetRect(rect);
         return inPlace_->SetObjectRects(&rect, &rect);
+    }
+
+    HRESULT VisibleSummary(std::wstring& summary) override
+    {
+        return Guarded([&] {
+            summary = IsWindowVisible(window_) ? WindowText(window_) : std::wstring();
+            return S_OK;
+        });
     }
 
 private:

@@ -7,6 +7,23 @@
 #include <cwchar>
 #include <iterator>
 
+namespace {
+
+// The lines of a text whose lines are separated by LF: n separators, n + 1 lines.
+std::vector<std::wstring> Lines(const std::wstring& text)
+{
+    std::vector<std::wstring> lines(1);
+    for (const wchar_t c : text) {
+        if (c == L'\n')
+            lines.emplace_back();
+        else
+            lines.back() += c;
+    }
+    return lines;
+}
+
+}  // namespace
+
 std::wstring DriveLine(const std::wstring& letter, long typeCode)
 {
     const bool known = typeCode >= 0 && typeCode < static_cast<long>(std::size(texts::kDriveTypes));
@@ -59,4 +76,31 @@ std::wstring FormatDuration(short seconds)
 std::wstring TrackLine(const std::wstring& trackNumberText, short seconds)
 {
     return L"Track" + trackNumberText + L"\t\t" + FormatDuration(seconds);
+}
+
+std::wstring DriveListCopy(const std::wstring& driveLine, const std::wstring& captions, const std::wstring& values)
+{
+    std::wstring text = driveLine + L"\r\n";
+    const std::vector<std::wstring> valueLines = Lines(values);
+    if (valueLines.front() != LetterOfDriveLine(driveLine))
+        return text;
+    const std::vector<std::wstring> captionLines = Lines(captions);
+    for (size_t row = 0; row < valueLines.size(); ++row) {
+        std::wstring caption = row < captionLines.size() ? captionLines[row] : std::wstring();
+        caption.erase(caption.find_last_not_of(L' ') + 1);
+        text += caption + L"\t" + valueLines[row] + L"\r\n";
+    }
+    return text;
+}
+
+std::wstring TrackListCopy(const std::vector<std::wstring>& trackLines, const std::wstring& summary)
+{
+    std::wstring text;
+    for (const std::wstring& line : trackLines)
+        text += line + L"\r\n";
+    if (!summary.empty()) {
+        for (const std::wstring& line : Lines(summary))
+            text += line + L"\r\n";
+    }
+    return text;
 }

@@ -4,6 +4,7 @@
 // service and the CD control report. No window is needed for any of them.
 
 #include <string>
+#include <vector>
 
 // "Drive " + letter + ": " + the Romanian text of the drive type code; a code
 // the window does not know reads "Tip necunoscut".
@@ -39,3 +40,13 @@ std::wstring FormatDuration(short seconds);
 // "Track 3\t\t 4:05": the number's text is taken before the length is asked
 // for, so it is passed in as text.
 std::wstring TrackLine(const std::wstring& trackNumberText, short seconds);
+
+// What is copied from the drive list: the drive's line, then "caption\tvalue"
+// for each row of the details columns, the caption without its trailing
+// blanks, when the details shown are the drive's (the values column starts
+// with its letter). Every line ends in CRLF.
+std::wstring DriveListCopy(const std::wstring& driveLine, const std::wstring& captions, const std::wstring& values);
+
+// What is copied from the track list: every track line, then the CD
+// control's summary lines. Every line ends in CRLF; nothing to copy is "".
+std::wstring TrackListCopy(const std::vector<std::wstring>& trackLines, const std::wstring& summary);

@@ -11,6 +11,7 @@
 
 #include <windowsx.h>
 
+#include <iterator>
 #include <new>
 
 namespace {
@@ -115,6 +116,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_CONTEXTMENU:
+        if (OnContextMenu(reinterpret_cast<HWND>(wParam), lParam))
+            return 0;
+        break;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
@@ -131,7 +136,12 @@ HRESULT MainWindow::OnCreate()
     font_.reset(CreateDefaultGuiFont(dpi_));
     bigIcon_.reset(LoadProgramIcon(SystemMetricForDpi(SM_CXICON, dpi_)));
     smallIcon_.reset(LoadProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi_)));
-    if (!font_ || !bigIcon_ || !smallIcon_)
+    ACCEL keys[] = {
+        {FVIRTKEY, VK_F5, kCommand1},
+        {FVIRTKEY | FCONTROL, 'C', kCopy},
+    };
+    accelerators_.reset(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
+    if (!font_ || !bigIcon_ || !smallIcon_ || !accelerators_)
         return LastError();
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
@@ -160,8 +170,12 @@ void MainWindow::OnCommand(int id, int notification)
         }
     } end{*this};
 
-    if (id == kCommand1 && notification == BN_CLICKED) {
+    // F5 presses "Cauta Drive"; Ctrl+C copies the list that has the focus.
+    constexpr int kFromAccelerator = 1;
+    if (id == kCommand1 && (notification == BN_CLICKED || notification == kFromAccelerator)) {
         Command1_Click();
+    } else if (id == kCopy && notification == kFromAccelerator) {
+        Copy(CopyText(GetFocus()));
     } else if (id == kCommand2 && notification == BN_CLICKED) {
         Command2_Click();
     } else if (id == kList1 && notification == LBN_SELCHANGE) {
@@ -171,6 +185,11 @@ void MainWindow::OnCommand(int id, int notification)
             List1_Click();
         }
     }
+}
+
+bool MainWindow::TranslateWindowKeys(MSG& message) const
+{
+    return hwnd_ && ::TranslateAcceleratorW(hwnd_, accelerators_.get(), &message);
 }
 
 void MainWindow::OnDestroy()

@@ -26,6 +26,10 @@ enum MainWindowControl : int {
     kLabel5,  // values column of the details
 };
 
+// A command of the drive browser that no control gives: copying what a list
+// shows (Ctrl+C and the lists' menu).
+constexpr int kCopy = 201;
+
 // What the window takes from outside: the drive service (created on first
 // use), the CD control (created with the window) and the message box.
 struct MainWindowParts {
@@ -48,6 +52,10 @@ public:
 
     HWND Handle() const { return hwnd_; }
 
+    // The window's keys, F5 and Ctrl+C, for the message loop: true when the
+    // message was one of them, and is handled.
+    bool TranslateWindowKeys(MSG& message) const;
+
 private:
     MainWindow(const BuildDifferences& build, MainWindowParts parts);
 
@@ -64,6 +72,11 @@ private:
     void PlaceControls();
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void SizeLabelToText(HWND label, bool wordWrap);
+
+    // Copying what a list shows (main_window_copy.cpp).
+    bool OnContextMenu(HWND list, LPARAM position);
+    std::wstring CopyText(HWND list) const;
+    void Copy(const std::wstring& text) const;
 
     // Handlers, named after their control and event, and their steps
     // (main_window_handlers.cpp).
@@ -100,6 +113,7 @@ private:
     GdiObject<HFONT> font_;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
+    UniqueAccelerators accelerators_;
 
     HWND label1 = nullptr;
     HWND command1 = nullptr;

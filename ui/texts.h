@@ -23,6 +23,8 @@ inline constexpr const wchar_t* kDetailsCaptions[] = {
 };
 
 inline constexpr wchar_t kNotReady[] = L"Drive-ul nu este accesibil";
+// The item of the lists' menu.
+inline constexpr wchar_t kCopyMenuItem[] = L"&Copiaza\tCtrl+C";
 
 // What failed, at the head of the message that reports a failed call.
 inline constexpr wchar_t kServiceFailed[] = L"Serviciul de informatii despre drive-uri nu a putut fi pornit.";

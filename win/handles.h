@@ -62,3 +62,13 @@ private:
     HDC dc_;
     HGDIOBJ previous_;
 };
+
+struct MenuDestroyer {
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+
+struct AcceleratorsDestroyer {
+    void operator()(HACCEL accelerators) const { DestroyAcceleratorTable(accelerators); }
+};
+using UniqueAccelerators = std::unique_ptr<std::remove_pointer_t<HACCEL>, AcceleratorsDestroyer>;

@@ -17,3 +17,12 @@ std::wstring ListItemText(HWND list, int index)
     text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
     return text;
 }
+
+std::vector<std::wstring> ListItems(HWND list)
+{
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    std::vector<std::wstring> items;
+    for (int i = 0; i < count; ++i)
+        items.push_back(ListItemText(list, i));
+    return items;
+}

@@ -15,5 +15,7 @@ constexpr long kDispidTrackCount = 0x60020005;  // () -> number of tracks
 constexpr unsigned long kSavedStateVersion = 0x300;
 constexpr unsigned long kSavedStateSize = 12;
 
-// The window class of the control's in-place window.
+// The window class of the control's in-place window. Its window text is the
+// summary the control shows under its emblem: the disc's number of tracks
+// and its playing time, one per line (separated by LF); empty without tracks.
 #define DIVAZID_WINDOW_CLASS L"VAdaveve"

@@ -5,7 +5,6 @@
 // platform's drive service reports, and that a program that cannot start
 // says why.
 
-#include "drive_text.h"
 #include "program_input.h"
 #include "dpi.h"
 
@@ -14,38 +13,7 @@
 
 namespace {
 
-TEST_P(InputTest, CautaDriveByEnterSpaceAndClickAndTabOrder)
-{
-    // Every drive of the prefix with its type, in letter order.
-    EXPECT_EQ(LineCount(), 0u);
-    ASSERT_NO_FATAL_FAILURE(SearchAndShow(kLabelledDrive));
-    Lines drives;
-    for (const TestDrive& drive : kTestDrives)
-        drives.push_back(DriveLine(std::wstring(1, drive.letter), drive.type));
-    EXPECT_EQ(ListLines(Control(kList1)), drives);
-
-    // Each press empties the details shown and fills the list anew, never
-    // doubled.
-    for (int i = 0; i < 3; ++i)  // past the track list and "Despre program"
-        Key(VK_TAB);
-    ASSERT_TRUE(WaitForFocusOn(Control(kCommand1)));
-    Key(VK_SPACE);
-    ASSERT_TRUE(WaitFor([&] { return Text(Control(kLabel5)).empty(); })) << "Space did not press \"Cauta Drive\"";
-    EXPECT_EQ(LineCount(), kTestDrives.size());
-
-    ClickLine(kLabelledDrive);
-    ASSERT_TRUE(WaitForDetailsOf(kLabelledDrive));
-    ClickAt(Centre(Control(kCommand1)));
-    ASSERT_TRUE(WaitFor([&] { return Text(Control(kLabel5)).empty(); })) << "a click did not press \"Cauta Drive\"";
-    EXPECT_EQ(LineCount(), kTestDrives.size());
-
-    for (const int id : {kList1, kList2, kCommand2, kCommand1}) {
-        Key(VK_TAB);
-        ASSERT_TRUE(WaitForFocusOn(Control(id))) << "Tab towards control " << id << " went astray";
-    }
-}
-
-TEST_P(InputTest, ArrowKeysWalkTheDriveListAndTheCloseBoxEndsTheProgram)
+TEST_P(InputTest, CautaDriveByEveryKeyEveryDriveByTheArrowKeysThenTheCloseBox)
 {
     // The details of the prefix's own drives as the program reads them: E is
     // labelled and has a serial number of its own; T, U and V hold 2.5, 3.5
@@ -59,20 +27,25 @@ TEST_P(InputTest, ArrowKeysWalkTheDriveListAndTheCloseBoxEndsTheProgram)
         {L'U', L"U\n" + mb(L"4") + L"\nNTFS\n[0-9]+\n" + mb(L"4") + L"\n"},
         {L'V', L"V\n" + mb(L"0") + L"\nNTFS\n[0-9]+\n" + mb(L"0") + L"\n"},
     };
-    const auto expectDetails = [&](wchar_t letter) {
+
+    // Enter on "Cauta Drive", which has the focus at start: every drive of
+    // the prefix with its type, in letter order. From the first line on,
+    // Down shows each drive, the CD-ROM drive with its tracks too.
+    EXPECT_EQ(LineCount(), 0u);
+    ASSERT_NO_FATAL_FAILURE(SearchAndShow(kTestDrives.front()));
+    EXPECT_EQ(ListLines(Control(kList1)),
+              (Lines{L"Drive A: Drive removabil", L"Drive C: Disc Fix", L"Drive D: CDROM", L"Drive E: Disc Fix",
+                     L"Drive N: Disc Remote", L"Drive R: Disc RAM", L"Drive T: Disc Fix", L"Drive U: Disc Fix",
+                     L"Drive V: Disc Fix", L"Drive X: CDROM", L"Drive Z: Disc Fix"}));
+    const int notReady = LineOf(kNotReadyDrive);
+    for (int line = 1; line < notReady; ++line) {
+        const wchar_t letter = kTestDrives[line];
+        Key(VK_DOWN);
+        ASSERT_TRUE(WaitForDetailsOf(letter)) << "Down did not show line " << line;
         if (const auto expected = details.find(letter); expected != details.end()) {
             EXPECT_TRUE(std::regex_match(Text(Control(kLabel5)), std::wregex(expected->second)))
                 << char(letter) << ": " << testing::PrintToString(Text(Control(kLabel5)));
         }
-    };
-
-    ASSERT_NO_FATAL_FAILURE(SearchAndShow(kLabelledDrive));
-    expectDetails(kLabelledDrive);
-    const int notReady = LineOf(kNotReadyDrive);
-    for (int line = LineOf(kLabelledDrive) + 1; line < notReady; ++line) {
-        Key(VK_DOWN);
-        ASSERT_TRUE(WaitForDetailsOf(kTestDrives[line].letter)) << "Down did not show line " << line;
-        expectDetails(kTestDrives[line].letter);
     }
 
     // The drive that is not ready: one message box over the main window, and
@@ -80,13 +53,28 @@ TEST_P(InputTest, ArrowKeysWalkTheDriveListAndTheCloseBoxEndsTheProgram)
     Key(VK_DOWN);
     ASSERT_EQ(GetWindow(program.WaitForOneWindow(L"#32770"), GW_OWNER), main) << "no message box over the main window";
     EXPECT_EQ(AnswerMessageBox(), L"Drive-ul nu este accesibil");
-    ASSERT_TRUE(WaitForDetailsOf(kTestDrives[notReady - 1].letter));
+    ASSERT_TRUE(WaitForDetailsOf(kTestDrives[notReady - 1]));
 
     // A click on the line already selected runs nothing: the Down after it
     // reaches the next drive, which a second message box would have held up.
     ClickLine(kNotReadyDrive);
     Key(VK_DOWN);
-    ASSERT_TRUE(WaitForDetailsOf(kTestDrives[notReady + 1].letter)) << "re-clicking the selected line ran something";
+    ASSERT_TRUE(WaitForDetailsOf(kTestDrives[notReady + 1])) << "re-clicking the selected line ran something";
+
+    // Tab goes round in tab order; Space and a click press "Cauta Drive" too,
+    // each emptying the details and filling the list anew, never doubled.
+    for (const int id : {kList2, kCommand2, kCommand1}) {
+        Key(VK_TAB);
+        ASSERT_TRUE(WaitForFocusOn(Control(id))) << "Tab towards control " << id << " went astray";
+    }
+    Key(VK_SPACE);
+    ASSERT_TRUE(WaitFor([&] { return Text(Control(kLabel5)).empty(); })) << "Space did not press \"Cauta Drive\"";
+    EXPECT_EQ(LineCount(), kTestDrives.size());
+    ClickLine(kLabelledDrive);
+    ASSERT_TRUE(WaitForDetailsOf(kLabelledDrive));
+    ClickAt(Centre(Control(kCommand1)));
+    ASSERT_TRUE(WaitFor([&] { return Text(Control(kLabel5)).empty(); })) << "a click did not press \"Cauta Drive\"";
+    EXPECT_EQ(LineCount(), kTestDrives.size());
 
     ClickAt(CloseBoxOf(main));
     EXPECT_EQ(program.ExitCode(), 0u) << "the close box did not end the program";

@@ -2,7 +2,14 @@
 
 // A program of either build started by a test and driven from outside as a
 // person would: mouse clicks and key presses go through the platform's input
-// queue, and what the program shows is read back from its windows.
+// queue, and what the program shows is read back from its windows. It is
+// started as a user starts it from a download: unpacked from its release zip
+// (tests/package/unpack.sh) into a folder whose name has a space and a
+// letter beyond ASCII, beside DLLs that someone planted there under the
+// names of system DLLs (tests/equipment/plant). Wine is told to prefer
+// those from the program's folder, as Windows does for every DLL that is no
+// KnownDLL: the names given "n,b" in this test's WINEDLLOVERRIDES. No test
+// may end with one of them loaded.
 
 #include "both_builds.h"
 #include "test_drives.h"
@@ -14,7 +21,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,7 +47,7 @@ inline std::filesystem::path TestDrivesFolder(const std::wstring& name)
 // The drive's place in the drive list, which holds the drives in letter order.
 inline int LineOf(wchar_t letter)
 {
-    return static_cast<int>(std::ranges::find(kTestDrives, letter, &TestDrive::letter) - kTestDrives.begin());
+    return static_cast<int>(std::ranges::find(kTestDrives, letter) - kTestDrives.begin());
 }
 
 // A program started by a test and ended when the object goes, whatever the
@@ -103,11 +113,85 @@ inline POINT Centre(HWND window)
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+// The folder the release package was unpacked into, as into Downloads.
+inline std::filesystem::path DownloadsFolder()
+{
+    const wchar_t* base = _wgetenv(L"TARVOLO_PACKAGE_CHECK");
+    return std::filesystem::path(L"Z:" + std::wstring(base ? base : L"/nowhere")) / L"Programe \u0102";
+}
+
+// The DLLs planted in the Downloads folder: the names given "n,b" in
+// WINEDLLOVERRIDES ("a,b=n,b;c=..."), each with ".dll".
+inline std::vector<std::filesystem::path> PlantedDlls()
+{
+    std::vector<std::filesystem::path> planted;
+    std::wistringstream overrides(_wgetenv(L"WINEDLLOVERRIDES") ? _wgetenv(L"WINEDLLOVERRIDES") : L"");
+    for (std::wstring entry; std::getline(overrides, entry, L';');) {
+        if (const size_t equals = entry.find(L'='); equals != entry.npos && entry.substr(equals + 1) == L"n,b") {
+            std::wistringstream names(entry.substr(0, equals));
+            for (std::wstring name; std::getline(names, name, L',');)
+                planted.push_back(DownloadsFolder() / (name + L".dll"));
+        }
+    }
+    return planted;
+}
+
+// A planted DLL, when loaded, writes its name + ".loaded" beside itself,
+// holding the path of the program that loaded it.
+inline std::filesystem::path RecordOf(const std::filesystem::path& dll)
+{
+    return dll.wstring() + L".loaded";
+}
+
+inline void Plant(const std::filesystem::path& dll)
+{
+    std::filesystem::remove(dll);
+    std::filesystem::remove(RecordOf(dll));
+    std::filesystem::copy_file(ThisProgramsFolder() / "Plant.dll", dll);
+}
+
+// Plants the DLLs, once for the test program, after checking with one of
+// its own that a plant loaded by its full path leaves its record.
+inline void PlantBesideThePrograms()
+{
+    static bool planted = false;
+    if (planted)
+        return;
+    ASSERT_TRUE(std::filesystem::exists(DownloadsFolder() / "Tarvolo.exe"))
+        << "no unpacked package: CTest's package_unpacked test makes it";
+    const std::filesystem::path check = DownloadsFolder() / "plant-check.dll";
+    Plant(check);
+    EXPECT_FALSE(LoadLibraryW(check.c_str()));
+    ASSERT_TRUE(std::filesystem::exists(RecordOf(check))) << "a plant loaded by its full path left no record";
+    std::filesystem::remove(RecordOf(check));
+    std::filesystem::remove(check);
+    const std::vector<std::filesystem::path> dlls = PlantedDlls();
+    ASSERT_FALSE(dlls.empty()) << "WINEDLLOVERRIDES names no DLL to plant";
+    for (const std::filesystem::path& dll : dlls)
+        Plant(dll);
+    planted = true;
+}
+
+// The planted DLLs that were loaded, each with the program that loaded it.
+inline std::wstring LoadedPlants()
+{
+    std::wstring loaded;
+    for (const std::filesystem::path& dll : PlantedDlls()) {
+        if (std::ifstream record(RecordOf(dll), std::ios::binary); record) {
+            const std::string bytes{std::istreambuf_iterator<char>(record), {}};
+            loaded += L"\n  " + dll.filename().wstring() + L" by " +
+                      std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+        }
+    }
+    return loaded;
+}
+
 class InputTest : public testing::TestWithParam<const BuildDifferences*> {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(program.Start(ProgramsFolder() / (std::wstring(GetParam()->programName) + L".exe")));
+        ASSERT_NO_FATAL_FAILURE(PlantBesideThePrograms());
+        ASSERT_TRUE(program.Start(DownloadsFolder() / (std::wstring(GetParam()->programName) + L".exe")));
         main = program.WaitForOneWindow(GetParam()->mainWindowClass);
         ASSERT_TRUE(main) << "no main window";
         // Keys go to the foreground window.
@@ -118,8 +202,12 @@ protected:
         ASSERT_TRUE(WaitForFocusOn(Control(kCommand1))) << "the focus is not on \"Cauta Drive\" at start";
     }
 
-    // Where the programs are started from: where they are built.
-    virtual std::filesystem::path ProgramsFolder() const { return ThisProgramsFolder(); }
+    // Also when the program could not start, or broke down on the way.
+    void TearDown() override
+    {
+        const std::wstring loaded = LoadedPlants();
+        EXPECT_TRUE(loaded.empty()) << "planted DLLs were loaded:" << testing::PrintToString(loaded);
+    }
 
     HWND Control(int id) const { return GetDlgItem(main, id); }
 
@@ -135,18 +223,50 @@ protected:
         return WaitFor([&] { return Gui().hwndFocus == control; });
     }
 
-    static void Key(WORD vk)
+    // A key pressed while the modifiers are held (Ctrl+C: Key('C', VK_CONTROL)).
+    static void Key(WORD vk, WORD modifier = 0)
     {
-        const auto scan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-        // The arrow keys are the extended ones, not those of the number pad.
-        const DWORD extended = vk == VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0;
-        INPUT keys[2] = {{INPUT_KEYBOARD}, {INPUT_KEYBOARD}};
-        keys[0].ki = {vk, scan, extended};
-        keys[1].ki = {vk, scan, extended | KEYEVENTF_KEYUP};
-        EXPECT_EQ(SendInput(2, keys, sizeof(INPUT)), 2u);
+        std::vector<INPUT> keys;
+        const auto press = [&](WORD key, DWORD up) {
+            INPUT input{INPUT_KEYBOARD};
+            // The arrow keys and the menu key are the extended ones.
+            const DWORD extended = key == VK_DOWN || key == VK_APPS ? KEYEVENTF_EXTENDEDKEY : 0;
+            input.ki = {key, static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), extended | up};
+            keys.push_back(input);
+        };
+        if (modifier)
+            press(modifier, 0);
+        press(vk, 0);
+        press(vk, KEYEVENTF_KEYUP);
+        if (modifier)
+            press(modifier, KEYEVENTF_KEYUP);
+        EXPECT_EQ(SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
     }
 
-    void ClickAt(POINT at)
+    static std::wstring Clipboard()
+    {
+        std::wstring text;
+        EXPECT_TRUE(WaitFor([] { return OpenClipboard(nullptr) != FALSE; })) << "the clipboard stays held";
+        if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+        return text;
+    }
+
+    static void SetClipboard(const std::wstring& text)
+    {
+        const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+        wcscpy(static_cast<wchar_t*>(GlobalLock(memory)), text.c_str());
+        GlobalUnlock(memory);
+        ASSERT_TRUE(WaitFor([] { return OpenClipboard(nullptr) != FALSE; })) << "the clipboard stays held";
+        EmptyClipboard();
+        SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+    }
+
+    void ClickAt(POINT at, bool right = false)
     {
         // A click is routed when it arrives: one that came while the last one
         // still held the mouse captured, or on its spot within the double-click
@@ -162,7 +282,8 @@ protected:
         const auto dx = static_cast<LONG>(((at.x - GetSystemMetrics(SM_XVIRTUALSCREEN)) * 65536LL + cx - 1) / cx);
         const auto dy = static_cast<LONG>(((at.y - GetSystemMetrics(SM_YVIRTUALSCREEN)) * 65536LL + cy - 1) / cy);
         INPUT mouse[3] = {{INPUT_MOUSE}, {INPUT_MOUSE}, {INPUT_MOUSE}};
-        const DWORD buttons[] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+        const DWORD buttons[] = {0, right ? DWORD{MOUSEEVENTF_RIGHTDOWN} : DWORD{MOUSEEVENTF_LEFTDOWN},
+                                 right ? DWORD{MOUSEEVENTF_RIGHTUP} : DWORD{MOUSEEVENTF_LEFTUP}};
         for (int i = 0; i < 3; ++i)
             mouse[i].mi = {dx, dy, 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons[i]};
         // The button goes down once the cursor has stayed at the place for a
@@ -187,7 +308,7 @@ protected:
 
     // The line's place from the drive list's own metrics, scrolled into view
     // first as a person would.
-    void ClickLine(wchar_t letter)
+    void ClickLine(wchar_t letter, bool right = false)
     {
         const HWND list = Control(kList1);
         const auto height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
@@ -200,7 +321,7 @@ protected:
         }
         POINT at{client.right / 2, row * height + height / 2};
         ClientToScreen(list, &at);
-        ClickAt(at);
+        ClickAt(at, right);
     }
 
     size_t LineCount() const { return static_cast<size_t>(SendMessageW(Control(kList1), LB_GETCOUNT, 0, 0)); }

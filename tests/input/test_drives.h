@@ -1,8 +1,7 @@
 #pragma once
 
 // The drives of the test Wine prefix (scripts/make_test_prefix.sh keeps the
-// same letters) and what the platform's drive information service reports
-// for them under Wine.
+// same letters).
 
 #include <array>
 #include <filesystem>
@@ -10,28 +9,13 @@
 #include <initializer_list>
 #include <string>
 
-struct TestDrive {
-    wchar_t letter;
-    long type;  // the service's drive type code
-};
-
 // Every drive of the prefix, in letter order: A removable; C and Z fixed,
 // Wine's own; D an emulated CD-ROM drive holding an audio disc; E fixed and
 // labelled; N network; R a RAM disk; T, U and V fixed, of 2.5, 3.5 and 0.5 MB;
 // X an emulated CD-ROM drive without a disc.
-inline constexpr std::array<TestDrive, 11> kTestDrives{{
-    {L'A', 1},
-    {L'C', 2},
-    {L'D', 4},
-    {L'E', 2},
-    {L'N', 3},
-    {L'R', 5},
-    {L'T', 2},
-    {L'U', 2},
-    {L'V', 2},
-    {L'X', 4},
-    {L'Z', 2},
-}};
+inline constexpr std::array<wchar_t, 11> kTestDrives{
+    L'A', L'C', L'D', L'E', L'N', L'R', L'T', L'U', L'V', L'X', L'Z',
+};
 
 // The drive with a volume label and a serial number of its own.
 inline constexpr wchar_t kLabelledDrive = L'E';

@@ -141,6 +141,11 @@ public:
     {
         return MoveWindow(site, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE) ? S_OK : E_FAIL;
     }
+    HRESULT VisibleSummary(std::wstring& summary) override
+    {
+        summary = IsWindowVisible(site) ? ::Text(site) : L"";
+        return S_OK;
+    }
 
     HWND site = nullptr;
     short trackCount = 0;
