@@ -48,6 +48,11 @@ seeds = {
     "malformed-frames-75": put(three, 28 + 7, 75),
     "malformed-zero-length": disc(1, [150, 1332, 1332, 2260]),
     "malformed-before-2-seconds": disc(1, [149, 1332]),
+    "malformed-empty": b"",
+    "malformed-header-cut-short": three[:3],
+    "malformed-track-above-99": disc(99, [150, 300, 450]),
+    "malformed-going-back": disc(1, [150, 1332, 1200, 2260]),
+    "malformed-lead-out-before-last": disc(1, [150, 1332, 1871, 1800]),
 }
 
 folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
