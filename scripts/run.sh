@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the programs if needed and starts one under Wine.
-#   scripts/run.sh [--9x] [--x86] [--disc DISC] [--screenshot FILE.png]
-#                  [--search] [--click LETTER] [--about]
+#   scripts/run.sh [--9x] [--x86] [--disc DISC | --cdrom DEVICE]
+#                  [--screenshot FILE.png] [--search] [--click LETTER] [--about]
 # --x86 runs the 32-bit build (default: the 64-bit one).
 # On a machine without a display (no DISPLAY), or with --screenshot, it runs on
 # a private virtual display and writes a screenshot of the window to FILE.png
 # (default: tarvolo.png), then ends the program. With --disc, drive D is an
-# emulated CD-ROM drive (tests/equipment/cd_emulator) holding the disc that the file
-# DISC describes.
+# emulated CD-ROM drive (tests/equipment/cd_emulator) holding the disc that
+# the file DISC describes; with --cdrom, drive D is the machine's CD-ROM drive
+# DEVICE, such as /dev/sr0.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=x64
@@ -15,13 +16,15 @@ arch=x64
 program=Tarvolo
 screenshot=""
 disc=""
+cdrom=""
 actions=()
-usage="usage: $0 [--9x] [--x86] [--disc DISC] [--screenshot FILE.png] [--search] [--click LETTER] [--about]"
+usage="usage: $0 [--9x] [--x86] [--disc DISC | --cdrom DEVICE] [--screenshot FILE.png] [--search] [--click LETTER] [--about]"
 while (($#)); do
   case "$1" in
     --9x) program=Tarvolo9x ;;
     --x86) arch=x86 ;;
     --disc) disc=$(realpath "$2") || { echo "$usage" >&2; exit 2; }; shift ;;
+    --cdrom) cdrom=$(realpath "$2") || { echo "$usage" >&2; exit 2; }; shift ;;
     --screenshot) screenshot=$(realpath -m "$2"); shift ;;
     --search) actions+=(--search) ;;
     --click) actions+=(--click "$2"); shift ;;
@@ -30,6 +33,11 @@ while (($#)); do
   esac
   shift
 done
+if [ -n "$disc" ] && [ -n "$cdrom" ]; then
+  echo "--disc and --cdrom both make drive D: give one of them" >&2
+  echo "$usage" >&2
+  exit 2
+fi
 if [ -z "${DISPLAY:-}" ] && [ -z "$screenshot" ]; then
   screenshot=$(realpath -m tarvolo.png)
 fi
@@ -42,29 +50,58 @@ cmake --build "$build" --target "$program" Divazid screen_driver cd_emulator
 source "$root/scripts/wine_env.sh"
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-tarvolo}
 
-# Drive D of the run's prefix: given a disc description, an emulated CD-ROM
-# drive (tests/equipment/cd_emulator) holding a copy of it; given none, no drive of
-# ours. Drive types are read when the prefix starts, so a change stops it.
+# Whether the CD-ROM drive DEVICE holds a disc, as the Linux CD driver tells.
+disc_in_drive() {
+  /usr/bin/python3 - "$1" <<'EOF'
+import fcntl, os, sys
+CDROM_DRIVE_STATUS, CDSL_CURRENT, CDS_DISC_OK = 0x5326, 0x7FFFFFFF, 4
+device = os.open(sys.argv[1], os.O_RDONLY | os.O_NONBLOCK)
+sys.exit(0 if fcntl.ioctl(device, CDROM_DRIVE_STATUS, CDSL_CURRENT) == CDS_DISC_OK else 1)
+EOF
+}
+
+# Drive D of the run's prefix, which only this script makes, noting its two
+# links in cd-drive.links: given a disc description (--disc), an emulated
+# CD-ROM drive (tests/equipment/cd_emulator) holding a copy of it; given a
+# device (--cdrom), that CD-ROM drive, its files where the system mounted
+# them, else an empty folder, as an audio disc has no file system; given
+# neither, no drive of ours. Drive types are read when the prefix starts, so
+# a change stops it.
 set_cd_drive() {
-  local disc=$1 links="$WINEPREFIX/dosdevices" drive="$WINEPREFIX/cd-drive"
-  local ours=no want=no value=-
-  [ "$(readlink "$links/d::")" = ../cd-drive.cdemu ] && ours=yes
-  if [ -n "$disc" ]; then
-    want=yes
-    cp "$disc" "$drive.cdemu"
-    rm -f "$drive.cdemu.log"
-    # Without a disc the drive is not ready, as on Windows: it has no folder.
-    if grep -q '[^[:space:]]' "$disc"; then mkdir -p "$drive"; else rm -rf "$drive"; fi
-  fi
-  [ $ours = $want ] && return 0
+  local kind=$1 source=$2 links="$WINEPREFIX/dosdevices" drive="$WINEPREFIX/cd-drive"
+  local device="" folder=""
+  case $kind in
+    disc)
+      cp "$source" "$drive.cdemu"
+      rm -f "$drive.cdemu.log"
+      # Without a disc the drive is not ready, as on Windows: it has no folder.
+      if grep -q '[^[:space:]]' "$source"; then mkdir -p "$drive"; else rm -rf "$drive"; fi
+      device=../cd-drive.cdemu
+      folder=../cd-drive
+      ;;
+    cdrom)
+      device=$source
+      folder=$(findmnt -n -o TARGET --source "$source" 2>/dev/null | head -n 1 || true)
+      if [ -z "$folder" ]; then
+        # Without a disc the drive is not ready: the folder is missing.
+        folder=../cd-drive-empty
+        if disc_in_drive "$source"; then mkdir -p "$drive-empty"; else rm -rf "$drive-empty"; fi
+      fi
+      ;;
+  esac
+  local want="" had=""
+  [ -z "$device" ] || want="$device $folder"
+  [ ! -f "$WINEPREFIX/cd-drive.links" ] || had=$(cat "$WINEPREFIX/cd-drive.links")
+  [ "$want" = "$had" ] && return 0
   "$WINESERVER" -k 2>/dev/null || true
   "$WINESERVER" -w
-  if [ $want = yes ]; then
-    ln -sfn ../cd-drive "$links/d:"
-    ln -sfn ../cd-drive.cdemu "$links/d::"
+  local value=-
+  rm -f "$links/d:" "$links/d::" "$WINEPREFIX/cd-drive.links"
+  if [ -n "$device" ]; then
+    ln -sfn "$folder" "$links/d:"
+    ln -sfn "$device" "$links/d::"
+    printf '%s' "$want" >"$WINEPREFIX/cd-drive.links"
     value='"cdrom"'
-  else
-    rm -f "$links/d:" "$links/d::"
   fi
   local reg="$WINEPREFIX/cd-drive.reg"
   printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n"d:"=%s\r\n' "$value" >"$reg"
@@ -83,7 +120,13 @@ if [ -n "$screenshot" ]; then
   start_xvfb
 fi
 ensure_prefix
-set_cd_drive "$disc"
+if [ -n "$disc" ]; then
+  set_cd_drive disc "$disc"
+elif [ -n "$cdrom" ]; then
+  set_cd_drive cdrom "$cdrom"
+else
+  set_cd_drive none ""
+fi
 # The emulator goes into this run's Wine only when a disc was asked for.
 # The loader puts the folder of the library for each process's Wine, 32- or
 # 64-bit, in place of $LIB.
