@@ -30,18 +30,9 @@ public:
 
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
-        if (iid != IID_NULL)
-            return DISP_E_UNKNOWNINTERFACE;
-        if (!names || !ids || count == 0)
-            return E_INVALIDARG;
-        HRESULT hr = S_OK;
-        for (UINT i = 0; i < count; ++i) {
-            ids[i] = i == 0 && names[0] && lstrcmpiW(names[0], L"Visible") == 0 ? kDispidExtendedVisible
-                                                                                : DISPID_UNKNOWN;
-            if (ids[i] == DISPID_UNKNOWN)
-                hr = DISP_E_UNKNOWNNAME;
-        }
-        return hr;
+        return IdsOfNames(iid, names, count, ids, [](const wchar_t* name) {
+            return lstrcmpiW(name, L"Visible") == 0 ? kDispidExtendedVisible : DISPID_UNKNOWN;
+        });
     }
 
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,

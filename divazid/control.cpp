@@ -152,18 +152,7 @@ public:
 
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
-        if (iid != IID_NULL)
-            return DISP_E_UNKNOWNINTERFACE;
-        if (!names || !ids || count == 0)
-            return E_INVALIDARG;
-        HRESULT hr = S_OK;
-        for (UINT i = 0; i < count; ++i) {
-            // Only member names: none of the members has named arguments.
-            ids[i] = i == 0 ? MemberId(names[0]) : DISPID_UNKNOWN;
-            if (ids[i] == DISPID_UNKNOWN)
-                hr = DISP_E_UNKNOWNNAME;
-        }
-        return hr;
+        return IdsOfNames(iid, names, count, ids, MemberId);
     }
 
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
@@ -401,8 +390,6 @@ private:
 
     static DISPID MemberId(const wchar_t* name)
     {
-        if (!name)
-            return DISPID_UNKNOWN;
         if (lstrcmpiW(name, L"TrackCount") == 0)
             return kDispidTrackCount;
         if (lstrcmpiW(name, L"TrackLength") == 0)

@@ -49,6 +49,25 @@ HRESULT ExceptionStatus(EXCEPINFO& info);
 HRESULT InvokeMember(IDispatch* object, DISPID member, WORD flags, VARIANT* arguments, UINT argumentCount,
                      VARIANT* result);
 
+// IDispatch::GetIDsOfNames for an object whose members take no named
+// arguments: the first name's identifier as memberId gives it (DISPID_UNKNOWN
+// for none), the others unknown.
+template <class MemberId>
+HRESULT IdsOfNames(REFIID iid, LPOLESTR* names, UINT count, DISPID* ids, MemberId memberId)
+{
+    if (iid != IID_NULL)
+        return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids || count == 0)
+        return E_INVALIDARG;
+    HRESULT hr = S_OK;
+    for (UINT i = 0; i < count; ++i) {
+        ids[i] = i == 0 && names[0] ? memberId(names[0]) : DISPID_UNKNOWN;
+        if (ids[i] == DISPID_UNKNOWN)
+            hr = DISP_E_UNKNOWNNAME;
+    }
+    return hr;
+}
+
 // One interface an object answers QueryInterface for, and its pointer.
 struct InterfaceEntry {
     const IID& iid;
