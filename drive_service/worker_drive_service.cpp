@@ -4,7 +4,6 @@
 #include "status.h"
 #include "worker.h"
 
-#include <new>
 #include <utility>
 
 namespace {

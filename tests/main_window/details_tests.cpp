@@ -1,4 +1,3 @@
-#include "drive_text.h"
 #include "main_window_test.h"
 
 #include <algorithm>
@@ -21,13 +20,8 @@ protected:
         script.calls.clear();
     }
 
-    static Lines Tracks(int first, int last)
-    {
-        Lines lines;
-        for (int n = first; n <= last; ++n)
-            lines.push_back(TrackLine(SignedDecimal(n), static_cast<short>(n % 3600)));
-        return lines;
-    }
+    // The scripted control's tracks 1 to 3: each lasts as many seconds as its number.
+    const Lines kThreeTracks = {L"Track 1\t\t 0:01", L"Track 2\t\t 0:02", L"Track 3\t\t 0:03"};
 };
 
 TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
@@ -73,7 +67,7 @@ TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
     EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK));
     EXPECT_EQ(script.calls, (Lines{L"GetDrive H", L"IsReady"}));
     EXPECT_EQ(Text(kLabel5), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
-    EXPECT_EQ(ListLines(kList2), Tracks(1, 3));
+    EXPECT_EQ(ListLines(kList2), kThreeTracks);
     EXPECT_TRUE(CdShown());
     EXPECT_TRUE(service->lastDrive.expired());
 
@@ -100,7 +94,7 @@ TEST_P(Details, FailingCallIsReportedAndLaterClicksWork)
     }
     SelectDrive(L"C");
     SelectDrive(L"D");
-    EXPECT_EQ(ListLines(kList2), Tracks(1, 3));
+    EXPECT_EQ(ListLines(kList2), kThreeTracks);
     EXPECT_EQ(Text(kLabel5), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
 }
 
@@ -112,10 +106,8 @@ TEST_P(Details, TrackNumberIsTheControlsToChangeAndNeverOverflows)
             trackNo = 5;
     };
     SelectDrive(L"D");
-    Lines expected = Tracks(1, 2);
-    for (const std::wstring& line : Tracks(6, 7))
-        expected.push_back(line);
-    EXPECT_EQ(ListLines(kList2), expected);
+    EXPECT_EQ(ListLines(kList2),
+              (Lines{L"Track 1\t\t 0:01", L"Track 2\t\t 0:02", L"Track 6\t\t 0:06", L"Track 7\t\t 0:07"}));
 
     cd->changeTrackNo = nullptr;
     cd->trackCount = 32767;
@@ -123,7 +115,7 @@ TEST_P(Details, TrackNumberIsTheControlsToChangeAndNeverOverflows)
     EXPECT_TRUE(messages.empty());
     const Lines lines = ListLines(kList2);
     ASSERT_EQ(lines.size(), 32767u);
-    EXPECT_EQ(lines.back(), TrackLine(L" 32767", 32767 % 3600));
+    EXPECT_EQ(lines.back(), L"Track 32767\t\t 6:07");
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, Details, kBothBuilds, BuildName);
