@@ -1,4 +1,5 @@
 #include "build_differences.h"
+#include "built_cd_control_digest.h"
 #include "control_loader.h"
 #include "dll_search.h"
 #include "failure_report.h"
@@ -45,8 +46,12 @@ int Run(int show)
 {
     const std::wstring controlPath = PathBesideProgram(kThisBuild.cdControlDll);
     Microsoft::WRL::ComPtr<IClassFactory> cdControlClass;
-    if (const HRESULT hr = LoadCdControlClass(controlPath, kThisBuild.cdControlLibId, cdControlClass); FAILED(hr))
-        return FailStart(texts::kCdControlMissingBefore + controlPath + texts::kCdControlMissingAfter, hr);
+    if (const HRESULT hr = LoadCdControlClass(controlPath, kBuiltCdControlDigest, kThisBuild.cdControlLibId,
+                                              cdControlClass);
+        FAILED(hr)) {
+        const wchar_t* why = hr == kNotTheBuiltControl ? texts::kCdControlForeignAfter : texts::kCdControlMissingAfter;
+        return FailStart(texts::kCdControlMissingBefore + controlPath + why, hr);
+    }
 
     MainWindowParts parts{
         [](std::shared_ptr<DriveService>& fso) { return CreateDriveServiceOnWorker(CreateFileSystemObject, fso); },

@@ -2,6 +2,7 @@
 
 #include "com.h"
 #include "dll_search.h"
+#include "handles.h"
 #include "status.h"
 
 #include <oleauto.h>
@@ -74,14 +75,33 @@ HRESULT FindControlClass(HMODULE module, const std::wstring& dllPath, const GUID
     return TYPE_E_LIBNOTREGISTERED;
 }
 
+// Opens the file, nobody else may write, rename or delete it while it is
+// open, and checks that it is the one built with the program.
+HRESULT OpenBuiltFile(const std::wstring& path, const Sha256Digest& builtDigest, UniqueHandle& file)
+{
+    file = FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return LastError();
+    Sha256Digest digest{};
+    const HRESULT hr = UnsignedImageDigest(file.get(), digest);
+    if (hr == kNotAnImage || (SUCCEEDED(hr) && digest != builtDigest))
+        return kNotTheBuiltControl;
+    return hr;
+}
+
 }  // namespace
 
-HRESULT LoadCdControlClass(const std::wstring& dllPath, const GUID& libId, ComPtr<IClassFactory>& factory)
+HRESULT LoadCdControlClass(const std::wstring& dllPath, const Sha256Digest& builtDigest, const GUID& libId,
+                           ComPtr<IClassFactory>& factory)
 {
     factory.Reset();
     if (!IsFullPath(dllPath))
         return E_INVALIDARG;
     return Guarded([&] {
+        UniqueHandle heldOpen;
+        if (const HRESULT hr = OpenBuiltFile(dllPath, builtDigest, heldOpen); FAILED(hr))
+            return hr;
         const HMODULE module = LoadDllByFullPath(dllPath);
         if (!module)
             return LastError();

@@ -1,13 +1,22 @@
 #pragma once
 
+#include "image_digest.h"
+
 #include <unknwn.h>
 #include <wrl/client.h>
 
 #include <string>
 
+// The status for a file that is not the control the program was built with:
+// another build or architecture, a damaged copy, no DLL at all.
+constexpr HRESULT kNotTheBuiltControl = TRUST_E_BAD_DIGEST;
+
 // Loads the control's DLL by its full path (never through the DLL search
-// path) and finds the class "VAdaveve" in the registration (type library)
-// with the given identifier. A relative path is refused (E_INVALIDARG). The
-// DLL stays loaded for the rest of the process.
-HRESULT LoadCdControlClass(const std::wstring& dllPath, const GUID& libId,
+// path), only when its digest without signature (image_digest.h) is
+// builtDigest: none of another file's code runs. The file is held open,
+// denying writes and deletes, from the check until it is loaded. Then finds
+// the class "VAdaveve" in the registration (type library) with the given
+// identifier. A relative path is refused (E_INVALIDARG). The DLL stays
+// loaded for the rest of the process.
+HRESULT LoadCdControlClass(const std::wstring& dllPath, const Sha256Digest& builtDigest, const GUID& libId,
                            Microsoft::WRL::ComPtr<IClassFactory>& factory);

@@ -55,6 +55,7 @@ inline constexpr wchar_t kWindowFailed[] = L"Fereastra principala nu a putut fi 
 // Around the full path of the CD control's DLL.
 inline constexpr wchar_t kCdControlMissingBefore[] = L"Controlul CD nu poate fi incarcat: fisierul ";
 inline constexpr wchar_t kCdControlMissingAfter[] = L" lipseste sau nu este cel potrivit.";
+inline constexpr wchar_t kCdControlForeignAfter[] = L" nu este controlul CD livrat cu acest program.";
 
 // The About dialog. The stored caption and title line are replaced before
 // the dialog shows.

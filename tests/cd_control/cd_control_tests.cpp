@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "both_builds.h"
+#include "built_cd_control_digest.h"
 #include "control_calls.h"
 #include "control_loader.h"
 
@@ -113,8 +114,8 @@ TEST(CdControlClass, EachBuildFindsItsOwnClassInTheDllAndUnknownOnesFailCleanly)
     for (int i = 0; const BuildDifferences* build : {&kTarvolo, &kTarvolo9x}) {
         SCOPED_TRACE(testing::Message() << build->cdControlDll);
         ComPtr<IClassFactory> factory;
-        ASSERT_EQ(LoadCdControlClass((ThisProgramsFolder() / build->cdControlDll).wstring(), build->cdControlLibId,
-                                     factory),
+        ASSERT_EQ(LoadCdControlClass((ThisProgramsFolder() / build->cdControlDll).wstring(), kBuiltCdControlDigest,
+                                     build->cdControlLibId, factory),
                   S_OK);
         ComPtr<IPersist> control;
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&control)), S_OK);
@@ -124,10 +125,12 @@ TEST(CdControlClass, EachBuildFindsItsOwnClassInTheDllAndUnknownOnesFailCleanly)
 
     ComPtr<IClassFactory> factory;
     const GUID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
-    EXPECT_EQ(LoadCdControlClass((ThisProgramsFolder() / L"Divazid.dll").wstring(), unknown, factory),
+    EXPECT_EQ(LoadCdControlClass((ThisProgramsFolder() / L"Divazid.dll").wstring(), kBuiltCdControlDigest, unknown,
+                                 factory),
               TYPE_E_LIBNOTREGISTERED);
-    EXPECT_EQ(LoadCdControlClass((ThisProgramsFolder() / L"Missing.dll").wstring(), kTarvolo.cdControlLibId, factory),
-              HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
+    EXPECT_EQ(LoadCdControlClass((ThisProgramsFolder() / L"Missing.dll").wstring(), kBuiltCdControlDigest,
+                                 kTarvolo.cdControlLibId, factory),
+              HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(factory);
 }
 

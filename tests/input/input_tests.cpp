@@ -8,6 +8,7 @@
 #include "program_input.h"
 #include "dpi.h"
 
+#include <fstream>
 #include <map>
 #include <regex>
 
@@ -160,42 +161,88 @@ TEST_P(InputTest, AboutDialogClosesEveryWayAndHoldsOffClicksMeanwhile)
 
 INSTANTIATE_TEST_SUITE_P(Builds, InputTest, kBothBuilds, BuildName);
 
-// Started from a folder without the CD control's DLL (while a working one
-// is in the current folder and on PATH), or with a DLL whose class creates
-// no control, each program says so in a message box that stays until it is
-// closed, and ends with 1.
-TEST(StartupFailure, EachProgramSaysWhyAndEnds)
+// A file that is to be Divazid.dll beside a program in a folder of its own,
+// made from what the test has at hand.
+struct ControlFile {
+    const char* what;
+    std::function<void(const std::filesystem::path& file)> make;
+    const wchar_t* says;  // what the message says of the file
+};
+
+void CopyPart(const std::filesystem::path& from, const std::filesystem::path& to, std::uintmax_t bytes)
+{
+    std::ifstream in(from, std::ios::binary);
+    std::vector<char> part(static_cast<size_t>(bytes));
+    in.read(part.data(), static_cast<std::streamsize>(part.size()));
+    std::ofstream(to, std::ios::binary).write(part.data(), in.gcount());
+}
+
+// The control of the other architecture's build, beside this build's folder.
+std::filesystem::path OtherArchitecturesControl()
+{
+    const wchar_t* path = _wgetenv(L"TARVOLO_OTHER_ARCH_CONTROL");
+    return path ? std::filesystem::path(L"Z:" + std::wstring(path)) : std::filesystem::path();
+}
+
+// Started beside a file that is not the CD control it was built with, or
+// without one (while a working one is in the current folder and on PATH),
+// each program says so in a message box that names the file and stays
+// until it is closed, and ends with 1. None of the file's code runs.
+TEST(StartupFailure, EachProgramRefusesAControlItWasNotBuiltWith)
 {
     const auto folder = std::filesystem::temp_directory_path() / ("tarvolo-" + std::to_string(GetCurrentProcessId()));
-    const auto planted = folder / "elsewhere";
-    std::filesystem::create_directories(planted);
-    std::filesystem::copy_file(ThisProgramsFolder() / "Divazid.dll", planted / "Divazid.dll");
+    const auto elsewhere = folder / "elsewhere";
+    std::filesystem::create_directories(elsewhere);
+    const auto control = ThisProgramsFolder() / "Divazid.dll";
+    std::filesystem::copy_file(control, elsewhere / "Divazid.dll");
     // The test program keeps that PATH: the programs started later load their
     // control by its full path too.
-    SetEnvironmentVariableW(L"PATH", (planted.wstring() + L";" + _wgetenv(L"PATH")).c_str());
+    SetEnvironmentVariableW(L"PATH", (elsewhere.wstring() + L";" + _wgetenv(L"PATH")).c_str());
+    const std::filesystem::path otherArchitecture = OtherArchitecturesControl();
+    constexpr wchar_t kMissing[] = L" lipseste";
+    constexpr wchar_t kNotOurs[] = L" nu este controlul CD livrat cu acest program.";
+    const auto write = [](const char* text) {
+        return [text](const std::filesystem::path& file) { std::ofstream(file, std::ios::binary) << text; };
+    };
+    std::vector<ControlFile> files = {
+        {"none", [](const std::filesystem::path&) {}, kMissing},
+        {"a planted DLL", [](const std::filesystem::path& file) { Plant(file); }, kNotOurs},
+        {"a copy cut short",
+         [&](const std::filesystem::path& file) { CopyPart(control, file, std::filesystem::file_size(control) / 2); },
+         kNotOurs},
+        {"an empty file", write(""), kNotOurs},
+        {"a text file", write("Divazid.dll\r\n"), kNotOurs},
+    };
+    if (std::filesystem::exists(otherArchitecture))
+        files.push_back(
+            {"the other architecture's",
+             [&](const std::filesystem::path& file) { std::filesystem::copy_file(otherArchitecture, file); },
+             kNotOurs});
     for (const BuildDifferences* build : {&kTarvolo, &kTarvolo9x}) {
         const std::wstring name = std::wstring(build->programName) + L".exe";
         std::filesystem::copy_file(ThisProgramsFolder() / name, folder / name);
-        for (const bool controlBeside : {false, true}) {
-            SCOPED_TRACE(testing::Message() << build->programName << (controlBeside ? ", empty control" : ""));
-            if (controlBeside)
-                std::filesystem::copy_file(ThisProgramsFolder() / "EmptyControl.dll", folder / build->cdControlDll);
+        const auto beside = folder / build->cdControlDll;
+        for (const ControlFile& file : files) {
+            SCOPED_TRACE(testing::Message() << build->programName << ", " << file.what);
+            file.make(beside);
             Process started;
-            ASSERT_TRUE(started.Start(folder / name, planted.c_str()));
+            ASSERT_TRUE(started.Start(folder / name, elsewhere.c_str()));
             const HWND box = started.WaitForOneWindow(L"#32770");
             ASSERT_TRUE(box) << "no message box";
             const std::wstring message = Text(GetDlgItem(box, 0xFFFF));
-            const std::wstring expected = controlBeside ? L"Fereastra principala nu a putut fi creata."
-                                                        : (folder / build->cdControlDll).wstring() + L" lipseste";
-            EXPECT_NE(message.find(expected), message.npos) << testing::PrintToString(message);
+            EXPECT_NE(message.find(beside.wstring() + file.says), message.npos) << testing::PrintToString(message);
             Sleep(500);
             EXPECT_TRUE(IsWindowVisible(box)) << "the message closed by itself";
             PostMessageW(box, WM_COMMAND, IDOK, 0);
             EXPECT_EQ(started.ExitCode(), 1u);
-            std::filesystem::remove(folder / build->cdControlDll);
+            EXPECT_FALSE(std::filesystem::exists(RecordOf(beside))) << "the file's code ran";
+            std::filesystem::remove(RecordOf(beside));
+            std::filesystem::remove(beside);
         }
     }
     std::filesystem::remove_all(folder);
+    if (!std::filesystem::exists(otherArchitecture))
+        GTEST_SKIP() << "no control of the other architecture's build to try: " << otherArchitecture;
 }
 
 }  // namespace
