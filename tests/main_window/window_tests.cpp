@@ -179,6 +179,25 @@ TEST_P(Window, FailingSearchIsReportedAndLeavesWhatTheBuildHadNotCleared)
     }
 }
 
+// A window that never came up leaves nothing behind, and asks the program
+// to end nothing: the message box that reports why must stay.
+TEST_P(Window, ThatCannotMakeItsCdControlFailsWithoutAQuit)
+{
+    window.reset();
+    TearDown();
+    MainWindowParts parts{
+        [](std::shared_ptr<DriveService>&) { return E_UNEXPECTED; },
+        [](HWND, const RECT&, std::unique_ptr<CdControl>&) { return CLASS_E_CLASSNOTAVAILABLE; },
+        [](HWND, const std::wstring&, const std::wstring&, UINT) { return IDOK; },
+    };
+    std::unique_ptr<MainWindow> failed;
+    EXPECT_EQ(MainWindow::Create(Build(), std::move(parts), failed), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_FALSE(failed);
+    EXPECT_FALSE(FindWindowW(Build().mainWindowClass, nullptr));
+    MSG quit;
+    EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the failed window asked to end";
+}
+
 INSTANTIATE_TEST_SUITE_P(Builds, Window, kBothBuilds, BuildName);
 
 }  // namespace
