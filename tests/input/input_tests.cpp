@@ -161,6 +161,25 @@ TEST_P(InputTest, AboutDialogClosesEveryWayAndHoldsOffClicksMeanwhile)
 
 INSTANTIATE_TEST_SUITE_P(Builds, InputTest, kBothBuilds, BuildName);
 
+// The programs of a signed package load their signed CD control, whose
+// digest without signature is that of the control they were built with.
+class SignedPackage : public InputTest {
+protected:
+    std::filesystem::path ProgramFolder() const override { return SignedPackageFolder(); }
+};
+
+TEST_P(SignedPackage, LoadsItsSignedControlAndListsADisc)
+{
+    ASSERT_NO_FATAL_FAILURE(SearchAndShow(L'D'));
+    EXPECT_TRUE(WaitFor([&] {
+        return ListLines(Control(kList2)) == Lines{L"Track 1\t\t 4:05", L"Track 2\t\t 3:57", L"Track 3\t\t 3:56"};
+    })) << testing::PrintToString(ListLines(Control(kList2)));
+    ClickAt(CloseBoxOf(main));
+    EXPECT_EQ(program.ExitCode(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, SignedPackage, kBothBuilds, BuildName);
+
 // A file that is to be Divazid.dll beside a program in a folder of its own,
 // made from what the test has at hand.
 struct ControlFile {

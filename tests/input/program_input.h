@@ -120,6 +120,12 @@ inline std::filesystem::path DownloadsFolder()
     return std::filesystem::path(L"Z:" + std::wstring(base ? base : L"/nowhere")) / L"Programe \u0102";
 }
 
+// The same package signed with a throwaway certificate, unpacked beside it.
+inline std::filesystem::path SignedPackageFolder()
+{
+    return DownloadsFolder().parent_path() / L"Semnate \u0102";
+}
+
 // The DLLs planted in the Downloads folder: the names given "n,b" in
 // WINEDLLOVERRIDES ("a,b=n,b;c=..."), each with ".dll".
 inline std::vector<std::filesystem::path> PlantedDlls()
@@ -191,7 +197,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(PlantBesideThePrograms());
-        ASSERT_TRUE(program.Start(DownloadsFolder() / (std::wstring(GetParam()->programName) + L".exe")));
+        ASSERT_TRUE(program.Start(ProgramFolder() / (std::wstring(GetParam()->programName) + L".exe")));
         main = program.WaitForOneWindow(GetParam()->mainWindowClass);
         ASSERT_TRUE(main) << "no main window";
         // Keys go to the foreground window.
@@ -208,6 +214,9 @@ protected:
         const std::wstring loaded = LoadedPlants();
         EXPECT_TRUE(loaded.empty()) << "planted DLLs were loaded:" << testing::PrintToString(loaded);
     }
+
+    // Where the program is started from.
+    virtual std::filesystem::path ProgramFolder() const { return DownloadsFolder(); }
 
     HWND Control(int id) const { return GetDlgItem(main, id); }
 
