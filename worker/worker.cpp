@@ -34,17 +34,6 @@ private:
     SRWLOCK& lock_;
 };
 
-// One call, shared by the thread that waits for it and the one that makes it.
-struct Job {
-    std::function<HRESULT()> call;
-    // Guarded by Worker::Shared::lock.
-    HRESULT result = E_PENDING;
-    bool finished = false;
-    bool abandoned = false;
-    // Made once the caller waits taking messages; set when the call is finished.
-    UniqueHandle done;
-};
-
 bool IsUserInput(UINT message)
 {
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
@@ -82,6 +71,22 @@ bool RequestsClose(const MSG& msg)
     return false;
 }
 
+// Keeps a posted message for after the call. Without the memory for it, the
+// messages kept so far and this one go back to the queue, in their order.
+bool KeepForLater(const MSG& msg, std::vector<MSG>& later)
+{
+    try {
+        later.push_back(msg);
+        return true;
+    } catch (const std::bad_alloc&) {
+        for (const MSG& kept : later)
+            Repost(kept);
+        later.clear();
+        Repost(msg);
+        return false;
+    }
+}
+
 // Takes the waiting messages: S_OK, or why the call is given up on. Posted
 // messages that can wait are kept in later, in their order. The user's
 // input is left queued until the wait cursor shows, and dropped from then on.
@@ -101,8 +106,8 @@ HRESULT TakeMessages(bool dropInput, std::vector<MSG>& later)
                 return kCallCancelled;
         } else if (IsAnsweredDuringCall(msg.message)) {
             DispatchMessageW(&msg);
-        } else {
-            later.push_back(msg);
+        } else if (!KeepForLater(msg, later)) {
+            return E_OUTOFMEMORY;
         }
     }
     return S_OK;
@@ -164,6 +169,17 @@ bool IsGivenUp(HRESULT status)
 {
     return status == kCallTimedOut || status == kCallCancelled || status == kDriveStillNotAnswering;
 }
+
+// One call, shared by the thread that waits for it and the one that makes it.
+struct Worker::Job {
+    std::function<HRESULT()> call;
+    // Guarded by Worker::Shared::lock.
+    HRESULT result = E_PENDING;
+    bool finished = false;
+    bool abandoned = false;
+    // Made once the caller waits taking messages; set when the call is finished.
+    UniqueHandle done;
+};
 
 struct Worker::Shared {
     SRWLOCK lock = SRWLOCK_INIT;
@@ -280,63 +296,85 @@ std::shared_ptr<Worker::Thread> Worker::CurrentThread()
 HRESULT Worker::Call(wchar_t drive, std::function<HRESULT()> call, DWORD timeoutMs)
 {
     return Guarded([&] {
-        if (drive != 0) {
-            const Held hold(shared_->lock);
-            if (shared_->drivesNotAnswering.count(drive) != 0)
-                return kDriveStillNotAnswering;
-        }
+        if (IsStillNotAnswering(drive))
+            return kDriveStillNotAnswering;
         auto job = std::make_shared<Job>();
         job->call = std::move(call);
         const std::shared_ptr<Thread> thread = CurrentThread();
         if (!thread)
             return LastError();
-        thread->Queue([job, shared = shared_, drive] {
-            HRESULT result = E_UNEXPECTED;
-            try {
-                result = job->call();
-            } catch (const std::bad_alloc&) {
-                result = E_OUTOFMEMORY;
-            } catch (...) {
-            }
-            // What the call holds is let go of on this thread.
-            job->call = nullptr;
-            const Held hold(shared->lock);
-            job->result = result;
-            job->finished = true;
-            if (job->abandoned && drive != 0)
-                shared->drivesNotAnswering.erase(shared->drivesNotAnswering.find(drive));
-            if (job->done)
-                SetEvent(job->done.get());
-            WakeAllConditionVariable(&shared->finished);
-        });
-
-        const ULONGLONG start = GetTickCount64();
-        HRESULT waited = S_OK;
-        {
-            const Held hold(shared_->lock);
-            for (ULONGLONG waiting = 0; !job->finished && waiting < kQuickAnswerMs; waiting = GetTickCount64() - start)
-                SleepConditionVariableSRW(&shared_->finished, &shared_->lock,
-                                          static_cast<DWORD>(kQuickAnswerMs - waiting), 0);
-            if (job->finished)
-                return job->result;
-            job->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-            if (!job->done)
-                waited = LastError();
-        }
-        if (waited == S_OK)
-            waited = WaitResponsively(job->done.get(), start, timeoutMs);
-
-        const Held hold(shared_->lock);
-        if (job->finished)
-            return job->result;
-        job->abandoned = true;
-        if (drive != 0)
-            shared_->drivesNotAnswering.insert(drive);
-        thread->Retire();
-        if (thread_ == thread)
-            thread_.reset();
-        return waited;
+        thread->Queue(JobWork(job, drive));
+        // From here on nothing throws but the last step, which allows for it.
+        return Conclude(*job, thread, drive, Wait(*job, timeoutMs));
     });
+}
+
+bool Worker::IsStillNotAnswering(wchar_t drive) const
+{
+    const Held hold(shared_->lock);
+    return drive != 0 && shared_->drivesNotAnswering.count(drive) != 0;
+}
+
+// What the thread runs: the call, then its result handed to the caller, or
+// to nobody when the caller gave up on it.
+std::function<void()> Worker::JobWork(std::shared_ptr<Job> job, wchar_t drive) const
+{
+    return [job, shared = shared_, drive] {
+        HRESULT result = E_UNEXPECTED;
+        try {
+            result = job->call();
+        } catch (const std::bad_alloc&) {
+            result = E_OUTOFMEMORY;
+        } catch (...) {
+        }
+        // What the call holds is let go of on this thread.
+        job->call = nullptr;
+        const Held hold(shared->lock);
+        job->result = result;
+        job->finished = true;
+        if (job->abandoned && drive != 0)
+            shared->drivesNotAnswering.erase(shared->drivesNotAnswering.find(drive));
+        if (job->done)
+            SetEvent(job->done.get());
+        WakeAllConditionVariable(&shared->finished);
+    };
+}
+
+// S_OK once the job has finished, or why the wait was given up on: first a
+// short wait that takes no messages, then one that keeps the window answering.
+HRESULT Worker::Wait(Job& job, DWORD timeoutMs)
+{
+    const ULONGLONG start = GetTickCount64();
+    {
+        const Held hold(shared_->lock);
+        for (ULONGLONG waiting = 0; !job.finished && waiting < kQuickAnswerMs; waiting = GetTickCount64() - start)
+            SleepConditionVariableSRW(&shared_->finished, &shared_->lock, static_cast<DWORD>(kQuickAnswerMs - waiting),
+                                      0);
+        if (job.finished)
+            return S_OK;
+        job.done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!job.done)
+            return LastError();
+    }
+    return WaitResponsively(job.done.get(), start, timeoutMs);
+}
+
+// The job's result, or, when it has not finished, the call given up on: its
+// thread ends once the call answers, later calls go to a fresh one, and its
+// drive gets no call until then. Marking the drive may run out of memory, so
+// it comes last: the call then counts as the drive's no longer, nothing else.
+HRESULT Worker::Conclude(Job& job, const std::shared_ptr<Thread>& thread, wchar_t drive, HRESULT waited)
+{
+    const Held hold(shared_->lock);
+    if (job.finished)
+        return job.result;
+    thread->Retire();
+    if (thread_ == thread)
+        thread_.reset();
+    if (drive != 0)
+        shared_->drivesNotAnswering.insert(drive);
+    job.abandoned = true;
+    return waited;
 }
 
 void Worker::Post(std::function<void()> work) noexcept

@@ -47,8 +47,13 @@ public:
 private:
     class Thread;
     struct Shared;
+    struct Job;
 
     std::shared_ptr<Thread> CurrentThread();
+    bool IsStillNotAnswering(wchar_t drive) const;
+    std::function<void()> JobWork(std::shared_ptr<Job> job, wchar_t drive) const;
+    HRESULT Wait(Job& job, DWORD timeoutMs);
+    HRESULT Conclude(Job& job, const std::shared_ptr<Thread>& thread, wchar_t drive, HRESULT waited);
 
     const bool multithreadedApartment_;
     std::shared_ptr<Shared> shared_;

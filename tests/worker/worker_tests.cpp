@@ -7,9 +7,34 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <new>
 #include <vector>
+
+// Every allocation of the thread named here fails, as when memory runs out.
+std::atomic<DWORD> threadOutOfMemory{0};
+
+void* operator new(std::size_t size)
+{
+    if (GetCurrentThreadId() == threadOutOfMemory.load())
+        throw std::bad_alloc();
+    if (void* memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
 
 namespace {
 
@@ -163,6 +188,35 @@ TEST_F(WorkerTest, GivesUpOnTimeAndTheDriveStaysBusyUntilItsCallAnswers)
         Sleep(10);
     EXPECT_LT(Elapsed(), static_cast<ULONGLONG>(kLong)) << "the drive stayed busy after its call answered";
     EXPECT_TRUE(watch.expired()) << "the given-up call still holds what it took";
+}
+
+// Memory that runs out while a call is given up on leaves no call half
+// given up on: later calls go to a fresh thread at once, and the call's
+// end, when it comes, finds the worker whole.
+TEST_F(WorkerTest, OutOfMemoryWhileGivingUpLeavesTheWorkerWhole)
+{
+    const Gate gate;
+    const DWORD caller = GetCurrentThreadId();
+    const auto call = gate.Call();
+    EXPECT_EQ(Call(
+                  L'N',
+                  [&] {
+                      threadOutOfMemory = caller;  // from now until the caller has given up
+                      return call();
+                  },
+                  500),
+              E_OUTOFMEMORY);
+    threadOutOfMemory = 0;
+    EXPECT_EQ(Call(
+                  L'M', [] { return S_FALSE; }, 500),
+              S_FALSE)
+        << "a call behind the one given up on";
+
+    gate.Open();
+    for (start = GetTickCount64(); Elapsed() < kLong && worker.Call(
+                                                            L'N', [] { return S_OK; }, kLong) != S_OK;)
+        Sleep(10);
+    EXPECT_LT(Elapsed(), static_cast<ULONGLONG>(kLong)) << "the drive stayed busy after its call answered";
 }
 
 // Once the wait cursor shows the user's input is dropped, Esc gives up on
