@@ -10,21 +10,38 @@
 
 #include <windowsx.h>
 
-// The menu opens where the list was right-clicked; from the keyboard
-// (Shift+F10, the menu key: position -1), at the selected line, or at the
-// list's top-left corner.
+#include <algorithm>
+
+namespace {
+
+// From the keyboard (Shift+F10, the menu key) the menu opens at the selected
+// line, or at the list's top-left corner, kept inside the list's visible
+// client area: a line scrolled out of view would put it elsewhere.
+POINT KeyboardMenuPlace(HWND list)
+{
+    RECT client{};
+    GetClientRect(list, &client);
+    RECT line{};
+    const int selected = ListBox_GetCurSel(list);
+    POINT at = selected >= 0 && ListBox_GetItemRect(list, selected, &line) != LB_ERR ? POINT{line.left, line.bottom}
+                                                                                     : POINT{0, 0};
+    at.x = std::clamp(at.x, client.left, client.right);
+    at.y = std::clamp(at.y, client.top, client.bottom);
+    ClientToScreen(list, &at);
+    return at;
+}
+
+}  // namespace
+
+// The menu opens where the list was right-clicked; from the keyboard the
+// place is x and y both -1.
 bool MainWindow::OnContextMenu(HWND list, LPARAM position)
 {
     if (list != list1 && list != list2)
         return false;
     POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    if (position == -1) {
-        RECT line{};
-        const int selected = ListBox_GetCurSel(list);
-        at = selected >= 0 && ListBox_GetItemRect(list, selected, &line) != LB_ERR ? POINT{line.left, line.bottom}
-                                                                                   : POINT{0, 0};
-        ClientToScreen(list, &at);
-    }
+    if (at.x == -1 && at.y == -1)
+        at = KeyboardMenuPlace(list);
     const std::wstring text = CopyText(list);
     const UniqueMenu menu(CreatePopupMenu());
     if (!menu || !AppendMenuW(menu.get(), MF_STRING | (text.empty() ? MF_GRAYED : 0), kCopy, texts::kCopyMenuItem))

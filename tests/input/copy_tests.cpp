@@ -128,6 +128,48 @@ TEST_P(Copy, EitherListByCtrlCOrItsMenuAndF5Searches)
         GTEST_SKIP() << "drive sizes not checked: " << missing;
 }
 
+// From the keyboard the menu opens at the selected line, kept inside the
+// list's visible client area; the keyboard's place is x and y both -1,
+// however the two are packed into the message.
+TEST_P(Copy, MenuFromTheKeyboardOpensInsideTheList)
+{
+    Key(VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return LineCount() == kTestDrives.size(); })) << "Enter listed no drives";
+    const HWND list = Control(kList1);
+    RECT client{};
+    GetClientRect(list, &client);
+    MapWindowPoints(list, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+    const auto menuPlace = [&](const std::function<void()>& open) {
+        open();
+        const HWND menu = Menu();
+        RECT place{};
+        GetWindowRect(menu, &place);
+        Key(VK_ESCAPE);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); })) << "the menu stayed open";
+        return POINT{place.left, place.top};
+    };
+
+    // x and y of -1 as two 16-bit halves, the upper half of a 64-bit
+    // parameter empty.
+    ClickLine(kLabelledDrive);
+    ASSERT_TRUE(WaitForDetailsOf(kLabelledDrive));
+    const RECT line = SelectedLine(list);
+    const POINT packed = menuPlace(
+        [&] { PostMessageW(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), static_cast<LPARAM>(0xFFFFFFFFu)); });
+    EXPECT_EQ(packed.x, line.left);
+    EXPECT_EQ(packed.y, line.bottom);
+
+    // The selected line scrolled out of view, below the visible lines.
+    ClickLine(kTestDrives.back());
+    ASSERT_TRUE(WaitForDetailsOf(kTestDrives.back()));
+    SendMessageW(list, LB_SETTOPINDEX, 0, 0);
+    ASSERT_GT(SelectedLine(list).top, client.bottom) << "the selected line is still in view";
+    const POINT scrolledAway = menuPlace([] { Key(VK_APPS); });
+    EXPECT_TRUE(scrolledAway.x >= client.left && scrolledAway.x <= client.right && scrolledAway.y >= client.top &&
+                scrolledAway.y <= client.bottom)
+        << scrolledAway.x << "," << scrolledAway.y << " outside the list";
+}
+
 INSTANTIATE_TEST_SUITE_P(Builds, Copy, kBothBuilds, BuildName);
 
 }  // namespace
