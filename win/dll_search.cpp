@@ -1,3 +1,6 @@
+// Where the programs' DLLs come from: the search limited to System32 at
+// start, system DLLs by their full path there, the CD control by its own.
+
 #include "dll_search.h"
 
 namespace {
@@ -7,11 +10,14 @@ bool searchLimitedToSystem32 = false;
 
 }  // namespace
 
-void LimitDllSearchToSystem32()
+SetDefaultDllDirectoriesFunction FindSetDefaultDllDirectories()
 {
-    using SetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = FindFunction<SetDefaultDllDirectories>(GetModuleHandleW(L"kernel32.dll"),
-                                                                   "SetDefaultDllDirectories");
+    return FindFunction<SetDefaultDllDirectoriesFunction>(GetModuleHandleW(L"kernel32.dll"),
+                                                          "SetDefaultDllDirectories");
+}
+
+void LimitDllSearchToSystem32(SetDefaultDllDirectoriesFunction setDefault)
+{
     searchLimitedToSystem32 = setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!searchLimitedToSystem32)
         SetDllDirectoryW(L"");
