@@ -25,11 +25,13 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); })) << "the menu stayed open";
     }
 
+    // What a copy put on the clipboard, which holds nothing else then.
     std::wstring CopiedAfter(const std::function<void()>& copy)
     {
         SetClipboard(kBefore);
         copy();
         WaitFor([] { return Clipboard() != kBefore; });
+        EXPECT_FALSE(IsClipboardFormatAvailable(AnotherProgramsFormat())) << "another program's format stayed";
         return Clipboard();
     }
 

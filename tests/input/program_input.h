@@ -264,14 +264,22 @@ protected:
         return text;
     }
 
+    // A format of another program's, which a copy must not leave beside its text.
+    static UINT AnotherProgramsFormat() { return RegisterClipboardFormatW(L"Tarvolo tests: another program's"); }
+
+    // The text, and another program's own format beside it.
     static void SetClipboard(const std::wstring& text)
     {
-        const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-        wcscpy(static_cast<wchar_t*>(GlobalLock(memory)), text.c_str());
-        GlobalUnlock(memory);
+        const auto global = [](const std::wstring& content) {
+            const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (content.size() + 1) * sizeof(wchar_t));
+            wcscpy(static_cast<wchar_t*>(GlobalLock(memory)), content.c_str());
+            GlobalUnlock(memory);
+            return memory;
+        };
         ASSERT_TRUE(WaitFor([] { return OpenClipboard(nullptr) != FALSE; })) << "the clipboard stays held";
         EmptyClipboard();
-        SetClipboardData(CF_UNICODETEXT, memory);
+        SetClipboardData(CF_UNICODETEXT, global(text));
+        SetClipboardData(AnotherProgramsFormat(), global(text));
         CloseClipboard();
     }
 
