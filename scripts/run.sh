@@ -2,7 +2,8 @@
 # Builds the programs if needed and starts one under Wine.
 #   scripts/run.sh [--9x] [--x86] [--disc DISC | --cdrom DEVICE]
 #                  [--screenshot FILE.png] [--search] [--click LETTER] [--about]
-# --x86 runs the 32-bit build (default: the 64-bit one).
+# --x86 runs the 32-bit build (default: the 64-bit one); where this machine's
+# kernel runs no 32-bit programs, it says so and ends with status 2.
 # On a machine without a display (no DISPLAY), or with --screenshot, it runs on
 # a private virtual display and writes a screenshot of the window to FILE.png
 # (default: tarvolo.png), then ends the program. With --disc, drive D is an
@@ -44,10 +45,23 @@ fi
 
 build=$(realpath -m "${BUILD_DIR:-$root/build}")/$arch
 "$root/scripts/bootstrap.sh"
+source "$root/scripts/wine_env.sh"
+if [ "$arch" = x86 ]; then
+  check_wine32
+  case $WINE32_STATE in
+    unsupported)
+      echo "The x86 build cannot run here: $WINE32_PROBLEM. The x64 build runs without --x86." >&2
+      exit 2
+      ;;
+    broken)
+      echo "The x86 build cannot run here: $WINE32_PROBLEM." >&2
+      exit 1
+      ;;
+  esac
+fi
 cmake --preset "$arch" -S "$root" -B "$build" >/dev/null
 cmake --build "$build" --target "$program" Divazid screen_driver cd_emulator
 
-source "$root/scripts/wine_env.sh"
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-tarvolo}
 
 # Whether the CD-ROM drive DEVICE holds a disc, as the Linux CD driver tells.
