@@ -9,7 +9,8 @@
 # (default: tarvolo.png), then ends the program. With --disc, drive D is an
 # emulated CD-ROM drive (tests/equipment/cd_emulator) holding the disc that
 # the file DISC describes; with --cdrom, drive D is the machine's CD-ROM drive
-# DEVICE, such as /dev/sr0.
+# DEVICE, such as /dev/sr0. --click on a drive the list does not have says
+# which drives it has and ends with status 2, writing no screenshot.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=x64
@@ -28,7 +29,11 @@ while (($#)); do
     --cdrom) cdrom=$(realpath "$2") || { echo "$usage" >&2; exit 2; }; shift ;;
     --screenshot) screenshot=$(realpath -m "$2"); shift ;;
     --search) actions+=(--search) ;;
-    --click) actions+=(--click "$2"); shift ;;
+    --click)
+      [[ ${2:-} =~ ^[A-Za-z]$ ]] || { echo "$usage" >&2; exit 2; }
+      actions+=(--click "${2^^}")
+      shift
+      ;;
     --about) actions+=(--about) ;;
     *) echo "$usage" >&2; exit 2 ;;
   esac
@@ -160,6 +165,15 @@ for _ in $(seq 600); do
   sleep 0.1
 done
 [ -e "$SCREEN_READY" ] || { echo "the program did not come up" >&2; exit 1; }
+# The driver writes there what it could not do, such as a click on a drive
+# the list does not have.
+problem=$(cat "$SCREEN_READY")
+if [ -n "$problem" ]; then
+  rm -f "$SCREEN_READY"
+  wait "$driver" || true
+  echo "$problem" >&2
+  exit 2
+fi
 import -window root -crop 800x600+0+0 "$screenshot"
 rm -f "$SCREEN_READY"
 wait "$driver" || true
