@@ -2,13 +2,15 @@
 # Builds the programs if needed and starts one under Wine.
 #   scripts/run.sh [--9x] [--x86] [--disc DISC | --cdrom DEVICE]
 #                  [--screenshot FILE.png] [--search] [--click LETTER] [--about]
-# --x86 runs the 32-bit build (default: the 64-bit one).
+# --x86 runs the 32-bit build (default: the 64-bit one); where this machine's
+# kernel runs no 32-bit programs, it says so and ends with status 2.
 # On a machine without a display (no DISPLAY), or with --screenshot, it runs on
 # a private virtual display and writes a screenshot of the window to FILE.png
 # (default: tarvolo.png), then ends the program. With --disc, drive D is an
 # emulated CD-ROM drive (tests/equipment/cd_emulator) holding the disc that
 # the file DISC describes; with --cdrom, drive D is the machine's CD-ROM drive
-# DEVICE, such as /dev/sr0.
+# DEVICE, such as /dev/sr0. --click on a drive the list does not have says
+# which drives it has and ends with status 2, writing no screenshot.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=x64
@@ -27,7 +29,11 @@ while (($#)); do
     --cdrom) cdrom=$(realpath "$2") || { echo "$usage" >&2; exit 2; }; shift ;;
     --screenshot) screenshot=$(realpath -m "$2"); shift ;;
     --search) actions+=(--search) ;;
-    --click) actions+=(--click "$2"); shift ;;
+    --click)
+      [[ ${2:-} =~ ^[A-Za-z]$ ]] || { echo "$usage" >&2; exit 2; }
+      actions+=(--click "${2^^}")
+      shift
+      ;;
     --about) actions+=(--about) ;;
     *) echo "$usage" >&2; exit 2 ;;
   esac
@@ -44,10 +50,23 @@ fi
 
 build=$(realpath -m "${BUILD_DIR:-$root/build}")/$arch
 "$root/scripts/bootstrap.sh"
+source "$root/scripts/wine_env.sh"
+if [ "$arch" = x86 ]; then
+  check_wine32
+  case $WINE32_STATE in
+    unsupported)
+      echo "The x86 build cannot run here: $WINE32_PROBLEM. The x64 build runs without --x86." >&2
+      exit 2
+      ;;
+    broken)
+      echo "The x86 build cannot run here: $WINE32_PROBLEM." >&2
+      exit 1
+      ;;
+  esac
+fi
 cmake --preset "$arch" -S "$root" -B "$build" >/dev/null
 cmake --build "$build" --target "$program" Divazid screen_driver cd_emulator
 
-source "$root/scripts/wine_env.sh"
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-tarvolo}
 
 # Whether the CD-ROM drive DEVICE holds a disc, as the Linux CD driver tells.
@@ -146,6 +165,15 @@ for _ in $(seq 600); do
   sleep 0.1
 done
 [ -e "$SCREEN_READY" ] || { echo "the program did not come up" >&2; exit 1; }
+# The driver writes there what it could not do, such as a click on a drive
+# the list does not have.
+problem=$(cat "$SCREEN_READY")
+if [ -n "$problem" ]; then
+  rm -f "$SCREEN_READY"
+  wait "$driver" || true
+  echo "$problem" >&2
+  exit 2
+fi
 import -window root -crop 800x600+0+0 "$screenshot"
 rm -f "$SCREEN_READY"
 wait "$driver" || true

@@ -1,11 +1,65 @@
 # Sourced by the scripts: Wine and a virtual display, private to one run.
 TARVOLO_SCRIPTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 WINE64=/usr/lib/wine/wine64
-WINE32=/usr/lib/wine/wine
+# The tests point WINE32 at other loaders to try check_wine32's verdicts.
+WINE32=${WINE32:-/usr/lib/wine/wine}
 WINESERVER=/usr/lib/wine/wineserver64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Whether this machine can start 32-bit Wine, tried on its loader $WINE32
+# itself, not guessed from the kernel's version. Sets WINE32_STATE to "ready";
+# to "unsupported" when the kernel runs no 32-bit programs (starting an i386
+# program gives "Exec format error"); or to "broken" when 32-bit Wine is
+# missing or does not start. WINE32_PROBLEM says why, and for "unsupported"
+# where the programs do run.
+check_wine32() {
+  local verdict
+  verdict=$(/usr/bin/python3 - "$WINE32" <<'EOF'
+import errno, os, subprocess, sys
+
+loader = sys.argv[1]
+
+
+def verdict(state, problem=""):
+    print(state)
+    print(problem)
+    sys.exit()
+
+
+def is_i386_program(path):
+    # ELF, 32-bit, little-endian; an executable or a shared object; i386.
+    with open(path, "rb") as file:
+        header = file.read(20)
+    return header[:6] == b"\x7fELF\x01\x01" and header[16:20] in (b"\x02\x00\x03\x00", b"\x03\x00\x03\x00")
+
+
+if not os.path.exists(loader):
+    verdict("broken", f"32-bit Wine is not installed: there is no {loader} (scripts/bootstrap.sh installs it)")
+# subprocess starts the loader with execve and reports its error; a shell
+# would run a file the kernel refuses as a shell script instead.
+try:
+    run = subprocess.run([loader, "--version"], stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                         errors="replace")
+except OSError as error:
+    if error.errno == errno.ENOEXEC and is_i386_program(loader):
+        verdict("unsupported", f"this machine's kernel cannot run 32-bit programs (starting {loader}, an i386 "
+                f"program, gives: {error.strerror}); they run on a kernel booted with ia32_emulation=on, or on a "
+                "machine that runs 32-bit programs")
+    if error.errno == errno.ENOEXEC:
+        verdict("broken", f"32-bit Wine is installed but broken: {loader} is no i386 program (starting it gives: "
+                f"{error.strerror})")
+    verdict("broken", f"32-bit Wine is installed but broken: starting {loader} gives: {error.strerror}")
+if run.returncode != 0:
+    said = (run.stderr + run.stdout).strip().splitlines()
+    verdict("broken", f"32-bit Wine is installed but broken: {loader} --version ended with status "
+            f"{run.returncode}" + (f": {said[0]}" if said else ""))
+verdict("ready")
+EOF
+  )
+  { read -r WINE32_STATE; read -r WINE32_PROBLEM || true; } <<<"$verdict"
+}
 
 # Starts Xvfb on a free display number and exports DISPLAY; sets XVFB_PID.
 start_xvfb() {

@@ -1,9 +1,12 @@
 // Starts the program, presses what the command line asks for, then tells
 // scripts/run.sh that the screen is ready to be captured (by creating the
-// file named in SCREEN_READY) and ends the program once that file is gone.
+// file named in SCREEN_READY, holding what could not be done, if anything)
+// and ends the program once that file is gone.
 //   screen_driver PROGRAM.exe [--search] [--click LETTER] [--about]
 
+#include "drive_text.h"
 #include "main_window.h"
+#include "window_text.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -12,6 +15,10 @@
 #include <string>
 
 namespace {
+
+// A search holds the list while a drive that does not answer is waited for,
+// 10 seconds at most; a letter not listed by then is not there.
+constexpr int kListWaitMs = 12000;
 
 HWND WaitForWindow(const wchar_t* className, DWORD processId)
 {
@@ -31,6 +38,79 @@ void Press(HWND window, int button)
 {
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+}
+
+// Why drive LETTER cannot be clicked: the letters the list has, in ASCII for
+// run.sh to print.
+std::string MissingDrive(HWND list, const std::wstring& letter)
+{
+    std::string listed;
+    for (const std::wstring& line : ListItems(list)) {
+        const std::wstring listedLetter = LetterOfDriveLine(line);
+        if (listedLetter.size() == 1 && listedLetter[0] < 0x80)
+            listed += (listed.empty() ? "" : ", ") + std::string(1, static_cast<char>(listedLetter[0])) + ":";
+    }
+    const std::string asked(1, static_cast<char>(letter[0]));
+    if (listed.empty())
+        return "--click " + asked + ": the drive list is empty; --search fills it";
+    return "--click " + asked + ": the drive list has no drive " + asked + "; it has " + listed;
+}
+
+// Selects drive LETTER's line in the drive list, as a click does; returns
+// why not when the list has no such drive.
+std::string ClickDrive(HWND window, const std::wstring& letter)
+{
+    const HWND list = GetDlgItem(window, kList1);
+    const std::wstring prefix = L"Drive " + letter + L":";
+    int index = LB_ERR;
+    for (int waited = 0; index == LB_ERR && waited <= kListWaitMs; waited += 100) {
+        index = ListBox_FindString(list, -1, prefix.c_str());
+        if (index == LB_ERR)
+            Sleep(100);
+    }
+    if (index == LB_ERR)
+        return MissingDrive(list, letter);
+    ListBox_SetCurSel(list, index);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    return "";
+}
+
+// Does what the command line asks for, in its order; returns what could not
+// be done, or "".
+std::string Perform(HWND window, HANDLE process, int argc, wchar_t** argv)
+{
+    for (int i = 2; i < argc; ++i) {
+        const std::wstring action = argv[i];
+        if (action == L"--search") {
+            Press(window, kCommand1);
+        } else if (action == L"--click" && i + 1 < argc) {
+            if (std::string problem = ClickDrive(window, argv[++i]); !problem.empty())
+                return problem;
+        } else if (action == L"--about") {
+            Press(window, kCommand2);
+        }
+        WaitForInputIdle(process, 5000);
+        Sleep(300);
+    }
+    Sleep(1000);  // let every window finish painting
+    return "";
+}
+
+// Creates the file SCREEN_READY names, whole at once (written aside, then
+// renamed) so that run.sh never reads it half written; waits until it is gone.
+void SignalReady(const std::string& problem)
+{
+    wchar_t ready[MAX_PATH];
+    if (!GetEnvironmentVariableW(L"SCREEN_READY", ready, MAX_PATH))
+        return;
+    const std::wstring aside = std::wstring(ready) + L".part";
+    if (FILE* file = _wfopen(aside.c_str(), L"wb")) {
+        fputs(problem.c_str(), file);
+        fclose(file);
+        MoveFileExW(aside.c_str(), ready, MOVEFILE_REPLACE_EXISTING);
+    }
+    while (GetFileAttributesW(ready) != INVALID_FILE_ATTRIBUTES)
+        Sleep(100);
 }
 
 }  // namespace
@@ -53,30 +133,8 @@ int wmain(int argc, wchar_t** argv)
         TerminateProcess(process.hProcess, 1);
         return 1;
     }
-    for (int i = 2; i < argc; ++i) {
-        const std::wstring action = argv[i];
-        if (action == L"--search") {
-            Press(window, kCommand1);
-        } else if (action == L"--click" && i + 1 < argc) {
-            const HWND list = GetDlgItem(window, kList1);
-            const std::wstring prefix = std::wstring(L"Drive ") + argv[++i] + L":";
-            const int index = ListBox_FindString(list, -1, prefix.c_str());
-            ListBox_SetCurSel(list, index);
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-        } else if (action == L"--about") {
-            Press(window, kCommand2);
-        }
-        WaitForInputIdle(process.hProcess, 5000);
-        Sleep(300);
-    }
-    Sleep(1000);  // let every window finish painting
-
-    wchar_t ready[MAX_PATH];
-    if (GetEnvironmentVariableW(L"SCREEN_READY", ready, MAX_PATH)) {
-        fclose(_wfopen(ready, L"w"));
-        while (GetFileAttributesW(ready) != INVALID_FILE_ATTRIBUTES)
-            Sleep(100);
-    }
+    const std::string problem = Perform(window, process.hProcess, argc, argv);
+    SignalReady(problem);
     TerminateProcess(process.hProcess, 0);
-    return 0;
+    return problem.empty() ? 0 : 1;
 }
