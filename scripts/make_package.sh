@@ -16,9 +16,13 @@ bin=$1
 version=$2
 out=$(realpath -m "$3")
 binaries=(Tarvolo.exe Tarvolo9x.exe Divazid.dll)
+# The password stays in this shell, out of every child's environment;
+# osslsigncode alone gets it, through a pipe.
+password=${SIGN_PASSWORD:-}
+unset SIGN_PASSWORD
 
 sign=""
-if [ -n "${SIGN_PFX:-}" ] && [ -n "${SIGN_PASSWORD:-}" ]; then
+if [ -n "${SIGN_PFX:-}" ] && [ -n "$password" ]; then
   sign=1
   pfx=$SIGN_PFX
   if [ ! -f "$pfx" ] || [ ! -r "$pfx" ]; then
@@ -28,7 +32,7 @@ if [ -n "${SIGN_PFX:-}" ] && [ -n "${SIGN_PASSWORD:-}" ]; then
 elif [ -n "${SIGN_PFX:-}" ]; then
   echo "make_package.sh: SIGN_PFX is set but SIGN_PASSWORD is not; set both to sign, or neither" >&2
   exit 1
-elif [ -n "${SIGN_PASSWORD:-}" ]; then
+elif [ -n "$password" ]; then
   echo "make_package.sh: SIGN_PASSWORD is set but SIGN_PFX is not; set both to sign, or neither" >&2
   exit 1
 fi
@@ -36,18 +40,17 @@ fi
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 if [ -n "$sign" ]; then
-  # osslsigncode reads the password from a file of mode 600 in the private
-  # stage folder, which the shell's own printf fills: the password is on no
-  # command line, where any user could read it from the process list.
-  secret=$stage/password
-  (umask 077 && printf '%s' "$SIGN_PASSWORD" >"$secret")
   timestamp=()
   if [ -n "${SIGN_TIMESTAMP_URL:-}" ]; then
     timestamp=(-ts "$SIGN_TIMESTAMP_URL")
   fi
-  # Every option used here exists in osslsigncode 2.5, Debian 12's.
+  # Every option used here exists in osslsigncode 2.5, Debian 12's. It reads
+  # the password with one read from the /dev/fd path of a pipe that the
+  # shell's own printf fills, a new pipe for each binary: the password is on
+  # no command line, where any user could read it from the process list, and
+  # in no file, whose bytes would stay on the disk after its removal.
   for file in "${binaries[@]}"; do
-    if ! log=$(osslsigncode sign -pkcs12 "$pfx" -readpass "$secret" -h sha256 -n Tarvolo \
+    if ! log=$(osslsigncode sign -pkcs12 "$pfx" -readpass <(printf '%s' "$password") -h sha256 -n Tarvolo \
                  "${timestamp[@]}" -in "$bin/$file" -out "$stage/$file" 2>&1); then
       echo "make_package.sh: osslsigncode could not sign $file:" >&2
       echo "$log" >&2
@@ -66,7 +69,6 @@ if [ -n "$sign" ]; then
     fi
     rm "$stage/$file.unsigned"
   done
-  rm "$secret"
 else
   for file in "${binaries[@]}"; do cp "$bin/$file" "$stage/"; done
 fi

@@ -7,6 +7,10 @@
 # binaries (see make_package.sh); a signed zip differs on each run, by the
 # signing time.
 set -euo pipefail
+# The password goes to the signing step alone: not to bootstrap's package
+# installer and its maintainer scripts, nor to cmake and the compilers.
+password=${SIGN_PASSWORD:-}
+unset SIGN_PASSWORD
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${BUILD_DIR:-$root/build}")
 dist=$(realpath -m "${DIST_DIR:-$root/dist}")
@@ -19,7 +23,7 @@ rm -f "$dist"/Tarvolo-*.zip "$dist/SHA256SUMS"
 for arch in x86 x64; do
   cmake --preset "$arch" -S "$root" -B "$build/$arch" >/dev/null
   cmake --build "$build/$arch" --target Tarvolo Tarvolo9x Divazid >/dev/null
-  "$root/scripts/make_package.sh" "$build/$arch/bin" "$version" "$dist/Tarvolo-$version-$arch.zip"
+  SIGN_PASSWORD=$password "$root/scripts/make_package.sh" "$build/$arch/bin" "$version" "$dist/Tarvolo-$version-$arch.zip"
 done
 (cd "$dist" && sha256sum "Tarvolo-$version-x86.zip" "Tarvolo-$version-x64.zip" >SHA256SUMS)
 cat "$dist/SHA256SUMS"

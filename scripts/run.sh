@@ -69,13 +69,42 @@ cmake --build "$build" --target "$program" Divazid screen_driver cd_emulator
 
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-tarvolo}
 
-# Whether the CD-ROM drive DEVICE holds a disc, as the Linux CD driver tells.
-disc_in_drive() {
+# Prints whether the CD-ROM drive DEVICE holds a disc, "disc" or "empty", as
+# the Linux CD driver tells; a drive that is not ready, still spinning a disc
+# up, is asked again for a few seconds before it counts as empty. A device
+# that cannot be opened, or is no CD-ROM drive: one line on stderr, status 2.
+cd_drive_state() {
   /usr/bin/python3 - "$1" <<'EOF'
-import fcntl, os, sys
-CDROM_DRIVE_STATUS, CDSL_CURRENT, CDS_DISC_OK = 0x5326, 0x7FFFFFFF, 4
-device = os.open(sys.argv[1], os.O_RDONLY | os.O_NONBLOCK)
-sys.exit(0 if fcntl.ioctl(device, CDROM_DRIVE_STATUS, CDSL_CURRENT) == CDS_DISC_OK else 1)
+import fcntl, os, signal, sys, time
+CDROM_DRIVE_STATUS, CDSL_CURRENT = 0x5326, 0x7FFFFFFF
+CDS_DRIVE_NOT_READY, CDS_DISC_OK = 3, 4
+SPIN_UP_SECONDS = 8
+signal.signal(signal.SIGINT, signal.SIG_DFL)
+path = sys.argv[1]
+
+def fail(why):
+    print(f"--cdrom {path}: {why}", file=sys.stderr)
+    sys.exit(2)
+
+try:
+    device = os.open(path, os.O_RDONLY | os.O_NONBLOCK)
+except OSError as error:
+    fail(f"cannot open it ({error.strerror})")
+
+def status():
+    try:
+        return fcntl.ioctl(device, CDROM_DRIVE_STATUS, CDSL_CURRENT)
+    except OSError as error:
+        fail(f"not a CD-ROM drive ({error.strerror})")
+
+deadline = time.monotonic() + SPIN_UP_SECONDS
+answer = status()
+while answer == CDS_DRIVE_NOT_READY and time.monotonic() < deadline:
+    time.sleep(0.25)
+    answer = status()
+if answer == CDS_DRIVE_NOT_READY:
+    print(f"--cdrom {path}: still not ready after {SPIN_UP_SECONDS} s, taken as empty", file=sys.stderr)
+print("disc" if answer == CDS_DISC_OK else "empty")
 EOF
 }
 
@@ -99,12 +128,15 @@ set_cd_drive() {
       folder=../cd-drive
       ;;
     cdrom)
+      # A device that cannot be used ends the run before drive D changes.
+      local state
+      state=$(cd_drive_state "$source") || exit 2
       device=$source
       folder=$(findmnt -n -o TARGET --source "$source" 2>/dev/null | head -n 1 || true)
       if [ -z "$folder" ]; then
         # Without a disc the drive is not ready: the folder is missing.
         folder=../cd-drive-empty
-        if disc_in_drive "$source"; then mkdir -p "$drive-empty"; else rm -rf "$drive-empty"; fi
+        if [ "$state" = disc ]; then mkdir -p "$drive-empty"; else rm -rf "$drive-empty"; fi
       fi
       ;;
   esac

@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Signs one build's package as scripts/make_package.sh does, with a throwaway
+# Signs the release packages as scripts/package.sh does, with a throwaway
 # self-signed code-signing certificate, and checks each of the three
 # binaries: its signature verifies against that certificate, and with the
 # signature removed it is the build's binary to the byte, so a signed release
-# can be checked against a rebuild. Also: signing with only one of the two
-# settings, or with a wrong password, fails and writes no zip; without them
-# the zip is the same on every run; and the private password file is gone
-# whatever the outcome. Time-stamping is not tried: no time-stamping server
-# is reachable here. Needs osslsigncode 2.5 (Debian 12) or later.
+# can be checked against a rebuild. The password reaches osslsigncode alone,
+# through a pipe: stand-ins first on PATH record every call of osslsigncode
+# (its arguments, its environment, what kind of file its -readpass names, and
+# which files under TMPDIR hold the password while it signs), of cmake and
+# of dpkg-query (their environment), and the password is in none of them.
+# package.sh packs this build's binaries as both architectures' (BUILD_DIR
+# holds them), with a cmake that builds nothing, and a dpkg-query that finds
+# everything installed. Also: signing with only one of the two settings, or
+# with a wrong password, fails and writes no zip; without them the zip is the
+# same on every run; and no temporary file is left whatever the outcome.
+# Time-stamping is not tried: no time-stamping server is reachable here.
+# Needs osslsigncode 2.5 (Debian 12) or later.
 #   signed.sh BIN_FOLDER
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-bin=$1
+bin=$(realpath "$1")
 binaries=(Tarvolo.exe Tarvolo9x.exe Divazid.dll)
 work=$(mktemp -d /tmp/tarvolo-signed.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -32,31 +39,87 @@ no_leftovers() {
 # Spaces, quotes and a $( ) in the password: it must reach osslsigncode as is.
 # shellcheck disable=SC2016
 password='pass word "$(false)" ends'
-export PASSWORD=$password
-openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" \
-  -days 2 -subj "/CN=Tarvolo test signer" \
+printf '%s' "$password" >"$work/secret"
+PASSWORD=$password openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" \
+  -out "$work/cert.pem" -days 2 -subj "/CN=Tarvolo test signer" \
   -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" 2>/dev/null
-openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/signer.pfx" \
-  -passout env:PASSWORD
+PASSWORD=$password openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" \
+  -out "$work/signer.pfx" -passout env:PASSWORD
 
-# Signed.
-SIGN_PFX=$work/signer.pfx SIGN_PASSWORD=$password \
-  "$root/scripts/make_package.sh" "$bin" test "$work/signed.zip"
+# The stand-ins: each call leaves NAME.XXXXXX.argv and .env (NUL-separated)
+# in $calls; osslsigncode's also .readpass and .holding.
+calls=$work/calls
+mkdir "$calls" "$work/path"
+stand_in() {
+  local name=$1 rest=$2
+  cat >"$work/path/$name" <<EOF
+#!/usr/bin/env bash
+# The $name stand-in of signed.sh: records the call.
+set -euo pipefail
+record=\$(mktemp "$calls/$name.XXXXXX")
+printf '%s\0' "\$@" >"\$record.argv"
+cat "/proc/\$\$/environ" >"\$record.env"
+$rest
+EOF
+  chmod +x "$work/path/$name"
+}
+stand_in osslsigncode "previous=''
+for argument in \"\$@\"; do
+  if [ \"\$previous\" = -readpass ]; then stat -L -c %F \"\$argument\" >\"\$record.readpass\"; fi
+  previous=\$argument
+done
+grep -rlF -f '$work/secret' \"\$TMPDIR\" >\"\$record.holding\" || true
+exec '$(command -v osslsigncode)' \"\$@\""
+stand_in cmake ""
+stand_in dpkg-query "printf 'install ok installed'"
+export PATH=$work/path:$PATH
+
+# Counts in $count the signings since the last call, each checked:
+# -readpass a pipe, and no file under TMPDIR holding the password meanwhile.
+signings() {
+  local record kind
+  count=0
+  for record in "$calls"/osslsigncode.*.argv; do
+    [ -e "$record" ] && [ "$(head -zn 1 "$record" | tr -d '\0')" = sign ] || continue
+    count=$((count + 1))
+    kind=$(cat "${record%.argv}.readpass" 2>/dev/null || echo "no -readpass")
+    [ "$kind" = fifo ] || fail "osslsigncode sign: the password does not come through a pipe: $kind"
+    [ ! -s "${record%.argv}.holding" ] ||
+      fail "osslsigncode sign: meanwhile the password was in $(tr '\n' ' ' <"${record%.argv}.holding")"
+    mv "$record" "$record.checked"
+  done
+}
+
+# Signed, both architectures' packages: this build's binaries stand for each.
+for arch in x86 x64; do
+  mkdir -p "$work/build/$arch"
+  ln -s "$bin" "$work/build/$arch/bin"
+done
+BUILD_DIR=$work/build DIST_DIR=$work/dist SIGN_PFX=$work/signer.pfx SIGN_PASSWORD=$password \
+  "$root/scripts/package.sh" >"$work/package.log"
 no_leftovers "after signing"
-unzip -q "$work/signed.zip" -d "$work/signed"
-for file in "${binaries[@]}"; do
-  if result=$(osslsigncode verify -CAfile "$work/cert.pem" -in "$work/signed/$file" 2>&1); then
-    echo "$file: $(grep -E '^Signature verification' <<<"$result")"
-  else
-    fail "$file: the signature does not verify:"$'\n'"$result"
-  fi
-  grep -q '^Message digest algorithm *: SHA256' <<<"$result" || fail "$file: not signed with SHA-256"
-  osslsigncode remove-signature -in "$work/signed/$file" -out "$work/$file.unsigned" >/dev/null
-  if cmp "$work/$file.unsigned" "$bin/$file"; then
-    echo "$file: without its signature, the same as the build's"
-  else
-    status=1
-  fi
+signings
+echo "package.sh: osslsigncode signed $count binaries"
+[ "$count" -eq 6 ] || fail "package.sh: $count signings, not 6"
+for arch in x86 x64; do
+  unzip -q "$work"/dist/Tarvolo-*-"$arch.zip" -d "$work/signed-$arch"
+  for file in "${binaries[@]}"; do
+    if result=$(osslsigncode verify -CAfile "$work/cert.pem" -in "$work/signed-$arch/$file" 2>&1); then
+      echo "$arch $file: $(grep -E '^Signature verification' <<<"$result")"
+    else
+      fail "$arch $file: the signature does not verify:"$'\n'"$result"
+    fi
+    grep -q '^Message digest algorithm *: SHA256' <<<"$result" || fail "$arch $file: not signed with SHA-256"
+    osslsigncode remove-signature -in "$work/signed-$arch/$file" -out "$work/$arch-$file.unsigned" >/dev/null
+    if cmp "$work/$arch-$file.unsigned" "$bin/$file"; then
+      echo "$arch $file: without its signature, the same as the build's"
+    else
+      status=1
+    fi
+  done
+done
+for tool in cmake dpkg-query; do
+  ls "$calls/$tool".*.env >/dev/null 2>&1 || fail "package.sh did not call $tool"
 done
 
 # Half the settings, or a wrong password: an error, and no zip.
@@ -77,6 +140,8 @@ expect_refusal "a wrong password" "could not sign Tarvolo.exe" \
   SIGN_PFX="$work/signer.pfx" SIGN_PASSWORD="${password}x"
 expect_refusal "a missing PKCS#12 file" "not a readable file" \
   SIGN_PFX="$work/missing.pfx" SIGN_PASSWORD="$password"
+signings
+[ "$count" -eq 1 ] || fail "the refusals: $count signings, not the 1 with the wrong password"
 
 # Unsigned: the built binaries as they are, and the same zip each time.
 env -u SIGN_PFX -u SIGN_PASSWORD "$root/scripts/make_package.sh" "$bin" test "$work/first.zip"
@@ -87,4 +152,9 @@ for file in "${binaries[@]}"; do
   cmp "$work/unsigned/$file" "$bin/$file" || status=1
 done
 no_leftovers "unsigned"
+
+# The password in no argument and no environment of any call recorded.
+leaks=$(cd "$calls" && grep -laF -e "$password" -- *.argv* *.env | tr '\n' ' ' || true)
+echo "calls recorded: $(find "$calls" -name '*.env' | wc -l), the password in the arguments or environment of: ${leaks:-none}"
+[ -z "$leaks" ] || status=1
 exit $status

@@ -15,6 +15,10 @@
  *
  *     first 4          number of the first track (optional, default 1)
  *     delay 30         seconds the table of contents takes (optional)
+ *     spin-up 2        seconds the drive is not ready after the file was
+ *                      last modified, as a drive spinning a disc up
+ *                      (optional): a test sets when the disc went in with
+ *                      touch, a time ahead keeping the drive not ready
  *     audio 150        a track and its start, in frames from the disc's
  *     data 45000       start (75 a second, 150 for the usual first track)
  *     lead-out 60000   where the last track ends
@@ -34,16 +38,20 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
-enum { kMaxTracks = 99, kFramesPerSecond = 75, kLbaOffset = 150 };
+/* How long the Linux CD driver waits for a drive becoming ready before it
+ * gives up on a request with "no medium". */
+enum { kMaxTracks = 99, kFramesPerSecond = 75, kLbaOffset = 150, kSpinUpWaitSeconds = 20 };
 
 enum DiscState { kNoDisc, kTrayOpen, kDiscOk };
 
 struct Disc {
     enum DiscState state;
     int delaySeconds;
+    struct timespec readyAt; /* the end of the spin-up */
     int first;
     int count;
     int start[kMaxTracks + 1]; /* the lead-out's start last */
@@ -72,9 +80,11 @@ static void ReadDisc(const char* path, struct Disc* disc)
     disc->first = 1;
     char text[4096] = "";
     const int file = open(path, O_RDONLY | O_CLOEXEC);
+    struct stat status = {0};
     if (file >= 0) {
         const ssize_t n = read(file, text, sizeof text - 1);
         text[n > 0 ? n : 0] = '\0';
+        fstat(file, &status);
         close(file);
     }
     char word[32];
@@ -88,6 +98,9 @@ static void ReadDisc(const char* path, struct Disc* disc)
             disc->first = number;
         } else if (strcmp(word, "delay") == 0) {
             disc->delaySeconds = number;
+        } else if (strcmp(word, "spin-up") == 0) {
+            disc->readyAt = status.st_mtim;
+            disc->readyAt.tv_sec += number;
         } else if ((strcmp(word, "audio") == 0 || strcmp(word, "data") == 0) && disc->count < kMaxTracks) {
             disc->isData[disc->count] = word[0] == 'd';
             disc->start[disc->count++] = number;
@@ -136,8 +149,17 @@ static void Log(const char* path, const char* request)
     }
 }
 
-/* A disc that takes its time, as one spinning up. The description is read
- * again while waiting: a test that takes the delay away ends the wait. */
+static int SpinningUp(const struct Disc* disc)
+{
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec < disc->readyAt.tv_sec ||
+           (now.tv_sec == disc->readyAt.tv_sec && now.tv_nsec < disc->readyAt.tv_nsec);
+}
+
+/* A disc that takes its time: its delay, and its spin-up, which the Linux CD
+ * driver waits out for a while. The description is read again while
+ * waiting: a test that takes the delay away ends the wait. */
 static void Delay(const char* path)
 {
     struct timespec start, now;
@@ -146,7 +168,8 @@ static void Delay(const char* path)
         struct Disc disc;
         ReadDisc(path, &disc);
         clock_gettime(CLOCK_MONOTONIC, &now);
-        if (now.tv_sec - start.tv_sec >= disc.delaySeconds)
+        const long waited = now.tv_sec - start.tv_sec;
+        if (waited >= disc.delaySeconds && (!SpinningUp(&disc) || waited >= kSpinUpWaitSeconds))
             return;
         const struct timespec step = {0, 50 * 1000 * 1000};
         nanosleep(&step, NULL);
@@ -161,6 +184,8 @@ static int Fail(int error)
 
 static int DriveStatus(const struct Disc* disc)
 {
+    if (SpinningUp(disc))
+        return CDS_DRIVE_NOT_READY;
     switch (disc->state) {
     case kDiscOk:
         return CDS_DISC_OK;
@@ -173,7 +198,7 @@ static int DriveStatus(const struct Disc* disc)
 
 static int TocHeader(const struct Disc* disc, struct cdrom_tochdr* header)
 {
-    if (disc->state != kDiscOk)
+    if (disc->state != kDiscOk || SpinningUp(disc))
         return Fail(ENOMEDIUM);
     header->cdth_trk0 = (__u8)disc->first;
     header->cdth_trk1 = (__u8)(disc->first + disc->count - 1);
@@ -182,7 +207,7 @@ static int TocHeader(const struct Disc* disc, struct cdrom_tochdr* header)
 
 static int TocEntry(const struct Disc* disc, struct cdrom_tocentry* entry)
 {
-    if (disc->state != kDiscOk)
+    if (disc->state != kDiscOk || SpinningUp(disc))
         return Fail(ENOMEDIUM);
     int index;
     if (entry->cdte_track == CDROM_LEADOUT)
