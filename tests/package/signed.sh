@@ -40,11 +40,7 @@ no_leftovers() {
 # shellcheck disable=SC2016
 password='pass word "$(false)" ends'
 printf '%s' "$password" >"$work/secret"
-PASSWORD=$password openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" \
-  -out "$work/cert.pem" -days 2 -subj "/CN=Tarvolo test signer" \
-  -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" 2>/dev/null
-PASSWORD=$password openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" \
-  -out "$work/signer.pfx" -passout env:PASSWORD
+PASSWORD=$password "$root/tests/package/test_signer.sh" "$work"
 
 # The stand-ins: each call leaves NAME.XXXXXX.argv and .env (NUL-separated)
 # in $calls; osslsigncode's also .readpass and .holding.
