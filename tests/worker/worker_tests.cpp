@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <new>
@@ -21,19 +20,19 @@ void* operator new(std::size_t size)
 {
     if (GetCurrentThreadId() == threadOutOfMemory.load())
         throw std::bad_alloc();
-    if (void* memory = std::malloc(size ? size : 1))
+    if (void* memory = HeapAlloc(GetProcessHeap(), 0, size ? size : 1))
         return memory;
     throw std::bad_alloc();
 }
 
 void operator delete(void* memory) noexcept
 {
-    std::free(memory);
+    HeapFree(GetProcessHeap(), 0, memory);
 }
 
 void operator delete(void* memory, std::size_t) noexcept
 {
-    std::free(memory);
+    HeapFree(GetProcessHeap(), 0, memory);
 }
 
 namespace {
