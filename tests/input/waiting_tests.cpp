@@ -131,6 +131,23 @@ TEST_P(Waiting, DeadSlowOrVanishedDrivesNeverFreezeTheWindow)
     EXPECT_EQ(program.ExitCode(), 0u);
 }
 
+// Esc gives up on a drive that does not answer during a search as its 10 s
+// would: the drive is listed as of unknown type and the search goes on.
+TEST_P(Waiting, EscGivesUpOnADeadDriveAndTheSearchGoesOn)
+{
+    slow.Die();
+    ClickAt(Centre(Control(kCommand1)));
+    // Every drive before it listed: the search waits for the dead drive.
+    ASSERT_TRUE(WaitFor([&] { return LineCount() == static_cast<size_t>(LineOf(kSlowDrive)); }))
+        << "the search did not reach the dead drive";
+    Key(VK_ESCAPE);
+    const ULONGLONG took = AnsweringUntil([&] { return LineCount() == kTestDrives.size() || MessageBoxShown(); });
+    EXPECT_LT(took, 5000u) << "Esc did not give up on the drive";
+    EXPECT_FALSE(MessageBoxShown());
+    EXPECT_EQ(LineCount(), kTestDrives.size());
+    EXPECT_EQ(SlowDriveLine(), L"Drive N: Tip necunoscut");
+}
+
 INSTANTIATE_TEST_SUITE_P(Builds, Waiting, kBothBuilds, BuildName);
 
 }  // namespace
