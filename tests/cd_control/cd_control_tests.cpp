@@ -4,9 +4,12 @@
 #include "built_cd_control_digest.h"
 #include "control_calls.h"
 #include "control_loader.h"
+#include "import_spy.h"
 
 #include <ole2.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 using Microsoft::WRL::ComPtr;
@@ -132,6 +135,78 @@ TEST(CdControlClass, EachBuildFindsItsOwnClassInTheDllAndUnknownOnesFailCleanly)
                                  kTarvolo.cdControlLibId, factory),
               HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(factory);
+}
+
+// The control's file as the loader finds it: a copy of the built control in
+// a folder of its own, and what could be done to it when the loader is asked
+// for it.
+class ControlCopy : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Each test its own copy: one that was loaded stays for the process.
+        path = std::filesystem::temp_directory_path() / ("tarvolo-control-" + std::to_string(GetCurrentProcessId())) /
+               std::to_string(++copies) / L"Divazid.dll";
+        std::filesystem::create_directories(path.parent_path());
+        std::filesystem::copy_file(ThisProgramsFolder() / L"Divazid.dll", path);
+        tried.clear();
+        loadLibraryEx = ReplaceImport("kernel32.dll", "LoadLibraryExW", &LoadLibraryExTrying);
+    }
+    void TearDown() override { ReplaceImport("kernel32.dll", "LoadLibraryExW", loadLibraryEx); }
+
+    HRESULT Load() const
+    {
+        ComPtr<IClassFactory> factory;
+        return LoadCdControlClass(path.wstring(), kBuiltCdControlDigest, kTarvolo.cdControlLibId, factory);
+    }
+
+    // What was tried on the file when the loader was asked for it; nothing
+    // when it was not asked.
+    static inline std::vector<std::string> tried;
+    static inline std::filesystem::path path;
+
+private:
+    // Tries to open the file for writing, to rename it and to delete it.
+    static HMODULE WINAPI LoadLibraryExTrying(LPCWSTR name, HANDLE file, DWORD flags)
+    {
+        if (path == name) {
+            const HANDLE writer = CreateFileW(name, GENERIC_WRITE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, 0, nullptr);
+            tried.push_back(writer != INVALID_HANDLE_VALUE ? "written" : "not written");
+            if (writer != INVALID_HANDLE_VALUE)
+                CloseHandle(writer);
+            const std::wstring moved = std::wstring(name) + L".moved";
+            const bool renamed = MoveFileW(name, moved.c_str());
+            tried.push_back(renamed ? "renamed" : "not renamed");
+            if (renamed)
+                MoveFileW(moved.c_str(), name);
+            tried.push_back(DeleteFileW(name) ? "deleted" : "not deleted");
+        }
+        return loadLibraryEx(name, file, flags);
+    }
+
+    static inline int copies = 0;
+    static inline decltype(&LoadLibraryExW) loadLibraryEx = nullptr;
+};
+
+// From the check of its digest until it is loaded, nobody can change the
+// file the loader is then asked for.
+TEST_F(ControlCopy, IsHeldAgainstChangesUntilLoaded)
+{
+    EXPECT_EQ(Load(), S_OK);
+    EXPECT_EQ(tried, (std::vector<std::string>{"not written", "not renamed", "not deleted"}));
+}
+
+// A file with one byte changed is refused before the loader is asked for it.
+TEST_F(ControlCopy, WithAByteChangedIsNotLoaded)
+{
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(std::filesystem::file_size(path) / 2));
+    file.put('\x5A');
+    file.close();
+    EXPECT_EQ(Load(), kNotTheBuiltControl);
+    EXPECT_TRUE(tried.empty()) << "the loader was asked for the file";
 }
 
 }  // namespace
