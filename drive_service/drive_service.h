@@ -1,4 +1,10 @@
+// The drive information service as the main window sees it. Every member is
+// one call into the service and may fail; nothing is cached, so each read
+// reflects the drive as it is now.
+
 #pragma once
+
+#include "call_status.h"
 
 #include <windows.h>
 
@@ -6,23 +12,14 @@
 #include <memory>
 #include <string>
 
-// The drive information service as the main window sees it. Every member is
-// one call into the service and may fail; nothing is cached, so each read
-// reflects the drive as it is now.
-
 // The service's status for a letter that names no drive (any more).
 constexpr HRESULT kDriveUnavailable = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 68);
-// The call was given up on: the drive did not answer in time, the user
-// pressed Esc, or an earlier call of the drive has not answered yet.
-constexpr HRESULT kDriveNotAnswering = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
-// The window is to be closed while the call waited: the caller ends without
-// a word.
-constexpr HRESULT kCallAbandonedForClose = HRESULT_FROM_WIN32(ERROR_OPERATION_ABORTED);
-
-// A drive that did not answer, or that is gone: not accessible.
+// A call the window gave up on (call_status.h: IsGivenUp), or a drive
+// that is gone: not accessible. A call given up on because the window is to
+// be closed is kCallAbandonedForClose.
 constexpr bool IsNotAccessible(HRESULT status)
 {
-    return status == kDriveNotAnswering || status == kDriveUnavailable;
+    return IsGivenUp(status) || status == kDriveUnavailable;
 }
 
 // Drive type codes the window tells apart.

@@ -10,14 +10,6 @@ namespace {
 
 constexpr DWORD kCallTimeoutMs = 10000;
 
-// The service's status for how the worker's wait for a call ended.
-HRESULT ServiceStatus(HRESULT waited)
-{
-    if (IsGivenUp(waited))
-        return kDriveNotAnswering;
-    return waited == kWaitAbandonedForClose ? kCallAbandonedForClose : waited;
-}
-
 // Runs body(result) on the worker and hands the result over when the call
 // succeeded. What a failed call left behind is let go of on the worker.
 template <class Result, class Body>
@@ -30,7 +22,7 @@ HRESULT CallOn(Worker& worker, wchar_t drive, Result& out, Body body)
         out = std::move(*result);
     else
         worker.Post([left = std::move(result)] {});
-    return ServiceStatus(hr);
+    return hr;
 }
 
 // The worker's key for a drive: its upper-case letter, 0 for a name of none.

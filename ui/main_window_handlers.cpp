@@ -221,7 +221,7 @@ bool MainWindow::CheckDriveCall(HRESULT status, const wchar_t* whatFailed)
 // A drive collection that does not answer leaves the drive list incomplete.
 bool MainWindow::CheckSearchCall(HRESULT status, const wchar_t* whatFailed)
 {
-    if (status != kDriveNotAnswering)
+    if (!IsGivenUp(status))
         return Check(status, whatFailed);
     parts_.messageBox(hwnd_, texts::kDrivesIncomplete, applicationTitle_, MB_OK | MB_ICONERROR);
     return false;

@@ -97,10 +97,10 @@ HRESULT TakeMessages(bool dropInput, std::vector<MSG>& later)
     while (PeekMessageW(&msg, nullptr, 0, 0, take)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
-            return kWaitAbandonedForClose;
+            return kCallAbandonedForClose;
         }
         if (RequestsClose(msg))
-            return kWaitAbandonedForClose;
+            return kCallAbandonedForClose;
         if (IsUserInput(msg.message)) {
             if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
                 return kCallCancelled;
@@ -164,11 +164,6 @@ HRESULT WaitResponsively(HANDLE done, ULONGLONG start, ULONGLONG timeoutMs)
 }
 
 }  // namespace
-
-bool IsGivenUp(HRESULT status)
-{
-    return status == kCallTimedOut || status == kCallCancelled || status == kDriveStillNotAnswering;
-}
 
 // One call, shared by the thread that waits for it and the one that makes it.
 struct Worker::Job {

@@ -1,21 +1,14 @@
+// Waiting for a call made on a worker thread while the calling window goes
+// on answering; the statuses of a call given up on are in call_status.h.
+
 #pragma once
+
+#include "call_status.h"
 
 #include <windows.h>
 
 #include <functional>
 #include <memory>
-
-// Why a call was given up on. Its thread is left to finish it; the result is
-// dropped.
-constexpr HRESULT kCallTimedOut = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
-constexpr HRESULT kCallCancelled = HRESULT_FROM_WIN32(ERROR_CANCELLED);  // Esc
-// A window of the thread is to be closed: the caller ends without a word.
-constexpr HRESULT kWaitAbandonedForClose = HRESULT_FROM_WIN32(ERROR_OPERATION_ABORTED);
-// The drive's last call was given up on and has not answered yet: no new
-// call is started on it.
-constexpr HRESULT kDriveStillNotAnswering = HRESULT_FROM_WIN32(ERROR_BUSY);
-
-bool IsGivenUp(HRESULT status);
 
 // Runs calls on a worker thread, one at a time, while the calling GUI thread
 // waits without freezing: it keeps its windows painted and answers the

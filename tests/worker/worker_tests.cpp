@@ -242,7 +242,7 @@ TEST_F(WorkerTest, CloseRequestGivesUpAndWaitsInTheQueue)
 {
     PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
     const Gate gate;
-    EXPECT_EQ(Call(0, gate.Call(), kLong), kWaitAbandonedForClose);
+    EXPECT_EQ(Call(0, gate.Call(), kLong), kCallAbandonedForClose);
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, window.hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) << "the close request is gone";
 }
