@@ -1,3 +1,6 @@
+// The drive information service over the Scripting Runtime's FileSystemObject,
+// its drive collection and drives, reached late bound through IDispatch.
+
 #include "fso_drive_service.h"
 
 #include "com.h"

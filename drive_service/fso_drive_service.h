@@ -1,3 +1,6 @@
+// The drive information service over the platform's Scripting Runtime
+// FileSystemObject.
+
 #pragma once
 
 #include "drive_service.h"

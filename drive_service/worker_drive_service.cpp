@@ -1,3 +1,6 @@
+// The drive service, its drive collection and drives wrapped so that every
+// call runs on a worker thread, given up on after 10 s or on Esc.
+
 #include "worker_drive_service.h"
 
 #include "drive_letter.h"

@@ -1,3 +1,5 @@
+// The drive information service with every call made on a worker thread.
+
 #pragma once
 
 #include "drive_service.h"

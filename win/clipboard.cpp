@@ -1,3 +1,6 @@
+// Putting text on the clipboard, with a few tries while another program
+// holds it.
+
 #include "clipboard.h"
 
 #include <cstring>

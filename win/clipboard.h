@@ -1,3 +1,5 @@
+// Putting text on the clipboard.
+
 #pragma once
 
 #include <windows.h>

@@ -1,11 +1,11 @@
+// Where the DLLs a program loads come from. A program unpacked into a
+// Downloads folder must not load a DLL that someone left beside it.
+
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-
-// Where the DLLs a program loads come from. A program unpacked into a
-// Downloads folder must not load a DLL that someone left beside it.
 
 // The system's SetDefaultDllDirectories, found at run time: null on Windows
 // 7 without KB2533623.

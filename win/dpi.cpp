@@ -1,3 +1,6 @@
+// A window's DPI, its font and metrics at that DPI, on every Windows from 7
+// on: the newer functions where the system has them, the older ones elsewhere.
+
 #include "dpi.h"
 
 #include "dll_search.h"

@@ -1,3 +1,6 @@
+// DPI and twips: stored places in twips turned into pixels at a window's
+// DPI, and the DPI functions newer than Windows 7, found at run time.
+
 #pragma once
 
 #include <windows.h>

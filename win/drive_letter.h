@@ -1,3 +1,5 @@
+// Drive letters as the system names drives.
+
 #pragma once
 
 // A drive letter as the system names drives: a lower-case letter in upper

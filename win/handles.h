@@ -1,12 +1,12 @@
+// Owners of the platform's handles, each let go of in its own way when the
+// owner goes.
+
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 #include <type_traits>
-
-// Owners of the platform's handles, each let go of in its own way when the
-// owner goes.
 
 struct GdiObjectDeleter {
     void operator()(HGDIOBJ object) const { DeleteObject(object); }

@@ -1,9 +1,8 @@
-#pragma once
+// The digest by which a program knows a DLL built with it: SHA-256 (CryptoAPI)
+// of the bytes Authenticode signing leaves as they are, so that a signed DLL
+// has the digest of the unsigned one.
 
-// The digest by which a program knows a DLL built together with it: SHA-256,
-// by the platform's CryptoAPI, of the bytes that Authenticode signing leaves
-// as they are, so that the signed DLL of a signed release has the digest of
-// the unsigned one.
+#pragma once
 
 #include <windows.h>
 

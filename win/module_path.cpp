@@ -1,3 +1,6 @@
+// The full path of a loaded module, read into a buffer that grows until the
+// path fits.
+
 #include "module_path.h"
 
 std::wstring ModulePath(HMODULE module)

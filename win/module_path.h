@@ -1,3 +1,5 @@
+// The full path of a loaded module.
+
 #pragma once
 
 #include <windows.h>

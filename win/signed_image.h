@@ -1,8 +1,8 @@
-#pragma once
-
 // Which bytes of a PE file Authenticode signing leaves as they are, so that a
 // file can be recognised whether it was signed after it was built or not.
 // Plain C++: no platform headers, and built for the build machine too.
+
+#pragma once
 
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,5 @@
+// The system's own message for a status.
+
 #include "status.h"
 
 std::wstring SystemMessage(HRESULT status)

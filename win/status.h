@@ -1,3 +1,6 @@
+// Statuses of failed platform calls, the system's message for a status, and
+// running code that reports statuses without letting an exception out.
+
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,5 @@
+// Registering a window class once per module, whoever asks first.
+
 #include "window_class.h"
 
 #include "status.h"

@@ -1,3 +1,5 @@
+// Registering a window class once per module.
+
 #pragma once
 
 #include <windows.h>

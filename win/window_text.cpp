@@ -1,3 +1,5 @@
+// Reading a window's text and a list box's items, however long.
+
 #include "window_text.h"
 
 std::wstring WindowText(HWND window)

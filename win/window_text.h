@@ -1,3 +1,5 @@
+// Reading a window's text and a list box's items.
+
 #pragma once
 
 #include <windows.h>

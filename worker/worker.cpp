@@ -1,3 +1,6 @@
+// The worker: calls run on threads of their own, one at a time, while the
+// calling window waits answering, and the give-up of a call that does not answer.
+
 #include "worker.h"
 
 #include "handles.h"
