@@ -1,3 +1,5 @@
+// The CD information control as the main window sees it: an interface, so
+// that the window's tests can stand in for the hosted control.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +13,7 @@
 class CdControl {
 public:
     virtual ~CdControl() = default;
-    // Shows or hides the control's site on the window.
+    // Shows or hides the control's window.
     virtual HRESULT SetVisible(bool visible) = 0;
     // The drive (one letter) whose disc the next track count reads.
     virtual HRESULT SetDrive(const std::wstring& letter) = 0;

@@ -1,3 +1,5 @@
+// The host's calls into the CD control (control_calls.h): each builds its
+// arguments, invokes the member and converts the result.
 #include "control_calls.h"
 
 #include "com.h"
@@ -48,12 +50,4 @@ HRESULT InvokeSetDrive(IDispatch* control, const std::wstring& letter)
     if (!V_BSTR(argument.get()))
         return E_OUTOFMEMORY;
     return InvokeMember(control, kDispidDrive, DISPATCH_PROPERTYPUT, argument.get(), 1, nullptr);
-}
-
-HRESULT PutExtendedVisible(IDispatch* extended, bool visible)
-{
-    Variant argument;
-    V_VT(argument.get()) = VT_BOOL;
-    V_BOOL(argument.get()) = visible ? VARIANT_TRUE : VARIANT_FALSE;
-    return InvokeMember(extended, kDispidExtendedVisible, DISPATCH_PROPERTYPUT, argument.get(), 1, nullptr);
 }

@@ -1,3 +1,5 @@
+// The CD control's loader (control_loader.h): the file held open and its
+// digest checked, then loaded by full path and its class found.
 #include "control_loader.h"
 
 #include "com.h"

@@ -1,3 +1,5 @@
+// Loads the CD control's DLL, only the one built with the program, and finds
+// the control's class in the registration the program refers to.
 #pragma once
 
 #include "image_digest.h"

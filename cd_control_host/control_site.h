@@ -1,13 +1,15 @@
+// The host's site for the CD control on the main window: what the control
+// asks of its container while it is in place there.
 #pragma once
 
 #include "com.h"
 
 #include <ocidl.h>
-#include <wrl/client.h>
 
 // A minimal in-place site for one control on a parent window: the control is
 // always in-place active, never UI active, and has no menus or toolbars to
-// share. Its extended object's Visible shows and hides the control's window.
+// share. The host holds the control's window and shows it itself: the site
+// offers no extended object.
 class ControlSite final : public IOleClientSite,
                           public IOleInPlaceSite,
                           public IOleInPlaceFrame,
@@ -16,9 +18,6 @@ public:
     ControlSite(HWND parent, const RECT& rect) : parent_(parent), rect_(rect) {}
 
     void SetRect(const RECT& rect) { rect_ = rect; }
-    // Once the control has its window, the extended object can show and hide it.
-    HRESULT AttachControlWindow(HWND window);
-    void DetachControlWindow() { extended_.Reset(); }
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
@@ -66,7 +65,12 @@ public:
     // IOleControlSite
     STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
     STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
-    STDMETHODIMP GetExtendedControl(IDispatch** extended) override;
+    STDMETHODIMP GetExtendedControl(IDispatch** extended) override
+    {
+        if (extended)
+            *extended = nullptr;
+        return E_NOTIMPL;
+    }
     STDMETHODIMP TransformCoords(POINTL*, POINTF*, DWORD) override { return E_NOTIMPL; }
     STDMETHODIMP TranslateAccelerator(LPMSG, DWORD) override { return S_FALSE; }
     STDMETHODIMP OnFocus(BOOL) override { return S_OK; }
@@ -76,5 +80,4 @@ private:
     ReferenceCount references_;
     const HWND parent_;
     RECT rect_;
-    Microsoft::WRL::ComPtr<IDispatch> extended_;
 };

@@ -1,42 +1,22 @@
+// The CD control hosted on the main window: made from the loaded class, sited
+// and activated in place, then driven through the CdControl interface.
 #include "hosted_cd_control.h"
 
 #include "control_calls.h"
 #include "control_site.h"
-#include "divazid.h"
 #include "status.h"
 #include "window_text.h"
 
-#include <cstdint>
+#include <wrl/client.h>
+
 #include <new>
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// The state the window hands the control: format 0x300, then its width and
-// height in hundredths of a millimetre (32-bit little-endian values).
-constexpr std::uint8_t kSavedState[kSavedStateSize] = {
-    0x00, 0x03, 0x00, 0x00,  // 0x300
-    0x2E, 0x09, 0x00, 0x00,  // 2350
-    0x5A, 0x08, 0x00, 0x00,  // 2138
-};
-
-HRESULT LoadSavedState(IOleObject* object)
-{
-    ComPtr<IPersistStreamInit> persist;
-    HRESULT hr = object->QueryInterface(IID_PPV_ARGS(&persist));
-    if (FAILED(hr))
-        return hr;
-    ComPtr<IStream> stream;
-    hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    if (SUCCEEDED(hr))
-        hr = stream->Write(kSavedState, sizeof kSavedState, nullptr);
-    if (SUCCEEDED(hr))
-        hr = stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    if (SUCCEEDED(hr))
-        hr = persist->Load(stream.Get());
-    return hr;
-}
+// The extent the window stores for the control, in hundredths of a millimetre.
+constexpr SIZEL kStoredExtent = {2350, 2138};
 
 class HostedCdControl final : public CdControl {
 public:
@@ -54,8 +34,6 @@ public:
             object_->Close(OLECLOSE_NOSAVE);
             object_->SetClientSite(nullptr);
         }
-        if (site_)
-            site_->DetachControlWindow();
     }
 
     HRESULT Create(IClassFactory* factory, HWND parent, const RECT& rect)
@@ -66,37 +44,27 @@ public:
         if (!site)
             return E_OUTOFMEMORY;
         site_.Attach(site);
-
         HRESULT hr = factory->CreateInstance(nullptr, IID_PPV_ARGS(&object_));
-        if (FAILED(hr))
-            return hr;
-        DWORD misc = 0;
-        hr = object_->GetMiscStatus(DVASPECT_CONTENT, &misc);
-        if (FAILED(hr))
-            return hr;
-        const bool siteFirst = (misc & OLEMISC_SETCLIENTSITEFIRST) != 0;
-        if (siteFirst && FAILED(hr = object_->SetClientSite(site_.Get())))
-            return hr;
-        if (FAILED(hr = LoadSavedState(object_.Get())))
-            return hr;
-        if (!siteFirst && FAILED(hr = object_->SetClientSite(site_.Get())))
-            return hr;
+        if (SUCCEEDED(hr))
+            hr = Initialise();
         RECT position = rect;
-        hr = object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, parent, &position);
-        if (FAILED(hr))
-            return hr;
-        if (FAILED(hr = object_.As(&inPlace_)))
-            return hr;
-        if (FAILED(hr = inPlace_->GetWindow(&window_)))
-            return hr;
-        if (FAILED(hr = site_->AttachControlWindow(window_)))
-            return hr;
-        if (FAILED(hr = site_->GetExtendedControl(&extended_)))
-            return hr;
-        return object_.As(&dispatch_);
+        if (SUCCEEDED(hr))
+            hr = object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, parent, &position);
+        if (SUCCEEDED(hr))
+            hr = object_.As(&inPlace_);
+        if (SUCCEEDED(hr))
+            hr = inPlace_->GetWindow(&window_);
+        if (SUCCEEDED(hr))
+            hr = object_.As(&dispatch_);
+        return hr;
     }
 
-    HRESULT SetVisible(bool visible) override { return PutExtendedVisible(extended_.Get(), visible); }
+    HRESULT SetVisible(bool visible) override
+    {
+        ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
+        return S_OK;
+    }
+
     HRESULT SetDrive(const std::wstring& letter) override { return InvokeSetDrive(dispatch_.Get(), letter); }
     HRESULT TrackCount(short& count) override { return InvokeTrackCount(dispatch_.Get(), count); }
     HRESULT TrackLength(short& trackNo, short& seconds) override
@@ -119,11 +87,30 @@ public:
     }
 
 private:
+    // A new control of the stored extent, given its site before or after
+    // that as it asks.
+    HRESULT Initialise()
+    {
+        DWORD misc = 0;
+        HRESULT hr = object_->GetMiscStatus(DVASPECT_CONTENT, &misc);
+        if (FAILED(hr))
+            return hr;
+        const bool siteFirst = (misc & OLEMISC_SETCLIENTSITEFIRST) != 0;
+        if (siteFirst && FAILED(hr = object_->SetClientSite(site_.Get())))
+            return hr;
+        ComPtr<IPersistStreamInit> persist;
+        if (FAILED(hr = object_.As(&persist)) || FAILED(hr = persist->InitNew()))
+            return hr;
+        SIZEL extent = kStoredExtent;
+        if (FAILED(hr = object_->SetExtent(DVASPECT_CONTENT, &extent)))
+            return hr;
+        return siteFirst ? S_OK : object_->SetClientSite(site_.Get());
+    }
+
     ComPtr<ControlSite> site_;
     ComPtr<IOleObject> object_;
     ComPtr<IOleInPlaceObject> inPlace_;
     ComPtr<IDispatch> dispatch_;
-    ComPtr<IDispatch> extended_;
     HWND window_ = nullptr;
 };
 

@@ -1,3 +1,5 @@
+// What Divazid.dll's entry points and the controls they serve share: the
+// making of a control, and the count of live objects that keeps the DLL.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,5 @@
-#pragma once
-
 // Every text the CD control shows, in Romanian: the summary under its emblem.
+#pragma once
 
 namespace texts {
 

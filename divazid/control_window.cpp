@@ -1,3 +1,5 @@
+// The control's in-place window (control_window.h): its class, and its
+// painting at the DPI it is shown at.
 #include "control_window.h"
 
 #include "divazid.h"

@@ -1,3 +1,4 @@
+// The control's listing of a disc and its summary text (disc_listing.h).
 #include "disc_listing.h"
 
 #include "control_texts.h"

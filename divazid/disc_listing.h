@@ -1,3 +1,5 @@
+// What the control reports and shows, apart from any window or device: the
+// drive it reads, the tracks of its last reading, the summary text.
 #pragma once
 
 #include <functional>

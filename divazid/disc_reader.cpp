@@ -1,3 +1,5 @@
+// Reads a disc's table of contents from the platform's CD-ROM driver, after
+// asking whether a disc is there.
 #include "disc_reader.h"
 
 #include "drive_letter.h"

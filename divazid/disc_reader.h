@@ -1,3 +1,5 @@
+// The control's reading of a CD-ROM drive: the disc's tracks from the
+// driver's table of contents, and the machine's first CD-ROM drive.
 #pragma once
 
 #include <vector>

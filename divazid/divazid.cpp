@@ -1,3 +1,5 @@
+// Divazid.dll's COM entry points: the class factory of each of the control's
+// two registrations, and whether the DLL may be unloaded.
 #include "com.h"
 #include "control.h"
 #include "control_window.h"

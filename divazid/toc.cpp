@@ -1,3 +1,5 @@
+// The table-of-contents parser of toc.h: checks every field a drive reports
+// and turns the tracks' start addresses into lengths.
 #include "toc.h"
 
 namespace {

@@ -1,3 +1,5 @@
+// A disc's table of contents read into its tracks: plain C++, shared by the
+// control, its tests and the fuzzer.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,13 @@
+// The COM helpers of com.h: IDispatch calls with their errors in one status,
+// Invoke's argument checks, and QueryInterface from a table.
 #include "com.h"
 
 #include <oleauto.h>
 
+namespace {
+
+// The status of an error that an object raised through EXCEPINFO. Frees the
+// texts the object filled in.
 HRESULT ExceptionStatus(EXCEPINFO& info)
 {
     if (info.pfnDeferredFillIn)
@@ -16,6 +22,8 @@ HRESULT ExceptionStatus(EXCEPINFO& info)
     SysFreeString(info.bstrHelpFile);
     return status;
 }
+
+}  // namespace
 
 HRESULT InvokeMember(IDispatch* object, DISPID member, WORD flags, VARIANT* arguments, UINT argumentCount,
                      VARIANT* result)
@@ -32,6 +40,25 @@ HRESULT InvokeMember(IDispatch* object, DISPID member, WORD flags, VARIANT* argu
     const HRESULT status = object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception,
                                           nullptr);
     return status == DISP_E_EXCEPTION ? ExceptionStatus(exception) : status;
+}
+
+HRESULT CheckInvokeArguments(const DISPPARAMS& params, WORD flags, UINT count)
+{
+    const bool putValueNamed = (flags & DISPATCH_PROPERTYPUT) && params.cNamedArgs == 1 && params.rgdispidNamedArgs &&
+                               params.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+    if (params.cNamedArgs != 0 && !putValueNamed)
+        return DISP_E_NONAMEDARGS;
+    return params.cArgs == count ? S_OK : DISP_E_BADPARAMCOUNT;
+}
+
+HRESULT InvokeArgumentAs(const DISPPARAMS& params, UINT index, VARTYPE type, Variant& value, UINT* argumentError)
+{
+    if (index >= params.cArgs || !params.rgvarg)
+        return DISP_E_BADPARAMCOUNT;
+    const HRESULT hr = VariantChangeType(value.get(), &params.rgvarg[index], 0, type);
+    if (FAILED(hr) && argumentError)
+        *argumentError = index;
+    return hr;
 }
 
 HRESULT QueryInterfaceFrom(REFIID iid, void** object, std::initializer_list<InterfaceEntry> table)

@@ -1,3 +1,6 @@
+// COM helpers shared by the CD control and its host: VARIANTs and BSTRs that
+// free themselves, calls through IDispatch, and what each COM object here
+// would otherwise repeat (QueryInterface, reference count, Invoke's checks).
 #pragma once
 
 #include <oaidl.h>
@@ -38,16 +41,21 @@ private:
     BSTR text_;
 };
 
-// The status of an error that an object raised through EXCEPINFO: its
-// scode, else its 16-bit wCode as a control's error, else the generic
-// DISP_E_EXCEPTION. Frees the texts the object filled in.
-HRESULT ExceptionStatus(EXCEPINFO& info);
-
 // IDispatch::Invoke of a member by its identifier, with one error path: a
 // property put names its value DISPID_PROPERTYPUT, and an error raised
-// through EXCEPINFO comes back as its own status.
+// through EXCEPINFO (its scode, else its 16-bit wCode as a control's error,
+// else DISP_E_EXCEPTION) comes back as the call's status.
 HRESULT InvokeMember(IDispatch* object, DISPID member, WORD flags, VARIANT* arguments, UINT argumentCount,
                      VARIANT* result);
+
+// The arguments an implementation of IDispatch::Invoke accepts for a member
+// taking count of them: none named, but for a property put's value, named
+// DISPID_PROPERTYPUT. S_OK, or the DISP_E_* status to return.
+HRESULT CheckInvokeArguments(const DISPPARAMS& params, WORD flags, UINT count);
+
+// The argument at index (of rgvarg) converted to type as the platform converts
+// variants. On failure argumentError, if given, names it as the faulty one.
+HRESULT InvokeArgumentAs(const DISPPARAMS& params, UINT index, VARTYPE type, Variant& value, UINT* argumentError);
 
 // IDispatch::GetIDsOfNames for an object whose members take no named
 // arguments: the first name's identifier as memberId gives it (DISPID_UNKNOWN

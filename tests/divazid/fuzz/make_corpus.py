@@ -35,6 +35,7 @@ seeds = {
     "valid-full-buffer": three + bytes(804 - len(three)),
     "valid-99-tracks": disc(1, [150 + 75 * i for i in range(100)]),
     "valid-enhanced-cd": disc(1, [150, 20150, 61550, 111550], data={2}),
+    "valid-enhanced-cd-audio-within-gap": disc(1, [150, 11550, 20000], data={1}),
     "valid-mixed-mode": disc(1, [150, 20150, 40150], data={0}),
     "valid-long-disc": disc(1, [150, 284645, 359999]),
     "malformed-first-above-last": put(put(three, 2, 3), 3, 1),

@@ -1,0 +1,258 @@
+// The CD control's host side: its calls against a scripted control, then its
+// loader and the hosted control with the control built beside the test.
+#include <gtest/gtest.h>
+
+#include "both_builds.h"
+#include "built_cd_control_digest.h"
+#include "control_calls.h"
+#include "control_loader.h"
+#include "divazid.h"
+#include "handles.h"
+#include "hosted_cd_control.h"
+#include "import_spy.h"
+
+#include <ocidl.h>
+
+#include <filesystem>
+#include <fstream>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// What a scripted control answers: Invoke's status, and a result or an error
+// raised through EXCEPINFO.
+struct Answer {
+    HRESULT status;
+    double result;
+    EXCEPINFO exception;
+};
+
+// The number a scripted control writes through the track number it gets.
+constexpr short kTrackNoSetByControl = 7;
+
+// A control that answers each call alike, and checks that it is called as
+// its contract says: TrackCount (0x60020005) with no argument, TrackLength
+// (1) with the caller's track number by reference.
+struct ScriptedControl final : IDispatch {
+    explicit ScriptedControl(const Answer& answer) : answer(answer) {}
+    const Answer answer;
+
+    STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                        UINT*) override
+    {
+        EXPECT_EQ(flags, DISPATCH_METHOD | DISPATCH_PROPERTYGET);
+        EXPECT_EQ(id, params->cArgs == 1 ? 1 : 0x60020005);
+        if (params->cArgs == 1 && V_VT(&params->rgvarg[0]) == (VT_I2 | VT_BYREF))
+            *V_I2REF(&params->rgvarg[0]) = kTrackNoSetByControl;
+        V_VT(result) = VT_R8;
+        V_R8(result) = answer.result;
+        *exception = answer.exception;
+        return answer.status;
+    }
+};
+
+// What the results hold where a call left them.
+constexpr short kUntouched = 99;
+
+using Reads = std::vector<std::pair<HRESULT, short>>;
+
+// The track count and a track's length, each as its status and result, read
+// from a control that answers both alike.
+Reads BothRead(const Answer& answer)
+{
+    ScriptedControl control(answer);
+    short count = kUntouched;
+    short trackNo = 3;
+    short seconds = kUntouched;
+    const HRESULT countStatus = InvokeTrackCount(&control, count);
+    const HRESULT lengthStatus = InvokeTrackLength(&control, trackNo, seconds);
+    EXPECT_EQ(trackNo, kTrackNoSetByControl) << "the control's change to the track number is not seen";
+    return {{countStatus, count}, {lengthStatus, seconds}};
+}
+
+TEST(ControlCalls, ResultsBecomeSigned16BitsAsThePlatformConvertsThem)
+{
+    EXPECT_EQ(BothRead({S_OK, 2.5}), (Reads{{S_OK, 2}, {S_OK, 2}}));  // a half to the even neighbour
+    EXPECT_EQ(BothRead({S_OK, -32768}), (Reads{{S_OK, -32768}, {S_OK, -32768}}));
+    const Reads overflow = {{DISP_E_OVERFLOW, kUntouched}, {DISP_E_OVERFLOW, kUntouched}};
+    EXPECT_EQ(BothRead({S_OK, 32767.5}), overflow);
+    EXPECT_EQ(BothRead({S_OK, -32769}), overflow);
+}
+
+HRESULT WINAPI FillInReadFault(EXCEPINFO* info)
+{
+    info->scode = STG_E_READFAULT;
+    return S_OK;
+}
+
+TEST(ControlCalls, AnErrorIsTheCallsStatusAndLeavesTheResult)
+{
+    const auto failed = [](HRESULT status) { return Reads{{status, kUntouched}, {status, kUntouched}}; };
+    EXPECT_EQ(BothRead({DISP_E_BADINDEX}), failed(DISP_E_BADINDEX));
+    // Raised through EXCEPINFO: its scode, filled in at once or when asked,
+    // else a control's own error number, as the Scripting Runtime raises 68,
+    // "device unavailable".
+    EXPECT_EQ(BothRead({DISP_E_EXCEPTION, 0, {.scode = E_ACCESSDENIED}}), failed(E_ACCESSDENIED));
+    EXPECT_EQ(BothRead({DISP_E_EXCEPTION, 0, {.pfnDeferredFillIn = FillInReadFault}}), failed(STG_E_READFAULT));
+    EXPECT_EQ(BothRead({DISP_E_EXCEPTION, 0, {.wCode = 68}}),
+              failed(MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 68)));
+}
+
+HRESULT LoadBuilt(const std::filesystem::path& dll, const GUID& libId, ComPtr<IClassFactory>& factory)
+{
+    return LoadCdControlClass(dll.wstring(), kBuiltCdControlDigest, libId, factory);
+}
+
+// The class of the control made by what the loader finds for a build.
+CLSID ClassFoundBy(const BuildDifferences& build)
+{
+    ComPtr<IClassFactory> factory;
+    ComPtr<IPersist> control;
+    CLSID clsid{};
+    EXPECT_EQ(LoadBuilt(ThisProgramsFolder() / build.cdControlDll, build.cdControlLibId, factory), S_OK);
+    if (factory && SUCCEEDED(factory->CreateInstance(nullptr, IID_PPV_ARGS(&control)))) {
+        EXPECT_EQ(control->GetClassID(&clsid), S_OK);
+    }
+    return clsid;
+}
+
+TEST(ControlLoader, EachBuildFindsTheClassOfItsOwnRegistration)
+{
+    EXPECT_NE(ClassFoundBy(kTarvolo), ClassFoundBy(kTarvolo9x));
+}
+
+TEST(ControlLoader, AnUnknownRegistrationOrAMissingFileGivesNoClass)
+{
+    ComPtr<IClassFactory> factory;
+    const GUID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+    EXPECT_EQ(LoadBuilt(ThisProgramsFolder() / L"Divazid.dll", unknown, factory), TYPE_E_LIBNOTREGISTERED);
+    EXPECT_EQ(LoadBuilt(ThisProgramsFolder() / L"Missing.dll", kTarvolo.cdControlLibId, factory),
+              HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(factory);
+}
+
+// A copy of the built control in a folder of its own (one that was loaded
+// stays for the process), and what another program could do to it at the
+// moment the loader is asked for it.
+class ControlCopy : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = std::filesystem::temp_directory_path() / ("tarvolo-control-" + std::to_string(GetCurrentProcessId())) /
+               std::to_string(++copies) / L"Divazid.dll";
+        std::filesystem::create_directories(path.parent_path());
+        // Wine gives out process identifiers again: a folder may be left from
+        // an earlier run.
+        std::filesystem::copy_file(ThisProgramsFolder() / L"Divazid.dll", path,
+                                   std::filesystem::copy_options::overwrite_existing);
+        tried.clear();
+        loadLibraryEx = ReplaceImport("kernel32.dll", "LoadLibraryExW", &LoadLibraryExTrying);
+    }
+    void TearDown() override { ReplaceImport("kernel32.dll", "LoadLibraryExW", loadLibraryEx); }
+
+    // What was tried on the file, when the loader was asked for it.
+    static inline std::vector<std::string> tried;
+    static inline std::filesystem::path path;
+    ComPtr<IClassFactory> factory;
+
+private:
+    static HMODULE WINAPI LoadLibraryExTrying(LPCWSTR name, HANDLE file, DWORD flags)
+    {
+        const auto opens = [name](DWORD access) {
+            return FileHandle(CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr)) != nullptr;
+        };
+        if (path == name)
+            tried = {opens(GENERIC_WRITE) ? "opened to write" : "not opened to write",
+                     opens(DELETE) ? "opened to rename or delete" : "not opened to rename or delete"};
+        return loadLibraryEx(name, file, flags);
+    }
+
+    static inline int copies = 0;
+    static inline decltype(&LoadLibraryExW) loadLibraryEx = nullptr;
+};
+
+TEST_F(ControlCopy, CannotBeChangedFromItsCheckUntilItIsLoaded)
+{
+    EXPECT_EQ(LoadBuilt(path, kTarvolo.cdControlLibId, factory), S_OK);
+    EXPECT_EQ(tried, (std::vector<std::string>{"not opened to write", "not opened to rename or delete"}));
+}
+
+TEST_F(ControlCopy, WithOneByteChangedIsRefusedBeforeTheLoaderIsAsked)
+{
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    const auto middle = static_cast<std::streamoff>(std::filesystem::file_size(path) / 2);
+    file.seekg(middle);
+    const int byte = file.get();
+    file.seekp(middle);
+    file.put(static_cast<char>(~byte));
+    file.close();
+    EXPECT_EQ(LoadBuilt(path, kTarvolo.cdControlLibId, factory), kNotTheBuiltControl);
+    EXPECT_TRUE(tried.empty()) << "the loader was asked for the file";
+}
+
+// The built control's class as the host gets it, keeping the control it
+// makes so that a test can ask the control what the host handed it.
+struct KeepingFactory final : IClassFactory {
+    ComPtr<IClassFactory> built;
+    ComPtr<IOleObject> made;
+
+    STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override
+    {
+        const HRESULT hr = built->CreateInstance(outer, iid, object);
+        return SUCCEEDED(hr) ? static_cast<IUnknown*>(*object)->QueryInterface(IID_PPV_ARGS(&made)) : hr;
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+};
+
+// The built control hosted on a window as the program hosts it.
+class HostedControl : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(OleInitialize(nullptr), S_OK);
+        ASSERT_EQ(LoadBuilt(ThisProgramsFolder() / L"Divazid.dll", kTarvolo.cdControlLibId, factory.built), S_OK);
+        ASSERT_EQ(CreateHostedCdControl(&factory, parent, {10, 10, 110, 110}, hosted), S_OK);
+    }
+    void TearDown() override
+    {
+        hosted.reset();
+        factory.made.Reset();
+        DestroyWindow(parent);
+        OleUninitialize();
+    }
+
+    const HWND parent = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr,
+                                        nullptr, nullptr);
+    KeepingFactory factory;
+    std::unique_ptr<CdControl> hosted;
+};
+
+TEST_F(HostedControl, HandsTheControlTheExtentTheWindowStores)
+{
+    SIZEL extent{};
+    EXPECT_EQ(factory.made->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+    EXPECT_EQ(extent.cx, 2350);  // hundredths of a millimetre
+    EXPECT_EQ(extent.cy, 2138);
+}
+
+TEST_F(HostedControl, ShowsAndHidesTheControlsWindow)
+{
+    const HWND window = FindWindowExW(parent, nullptr, DIVAZID_WINDOW_CLASS, nullptr);
+    EXPECT_EQ(hosted->SetVisible(false), S_OK);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(hosted->SetVisible(true), S_OK);
+    EXPECT_TRUE(IsWindowVisible(window));
+}
+
+}  // namespace

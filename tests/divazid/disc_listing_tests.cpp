@@ -1,0 +1,42 @@
+// What the control reports of a disc (disc_listing.h): each track's length
+// in seconds, and under its emblem the number of tracks and playing time.
+#include <gtest/gtest.h>
+
+#include "disc_listing.h"
+
+namespace {
+
+// Three audio tracks of 15.76, 7.19 and 5.19 s (valid-three-tracks).
+const std::vector<DiscTrack> kThreeTracks = {{1182, false}, {539, false}, {389, false}};
+
+// The listing of a disc with these tracks in drive D.
+DiscListing ListingOf(const std::vector<DiscTrack>& tracks)
+{
+    DiscListing listing([tracks](wchar_t) { return tracks; }, [] { return L'D'; });
+    listing.ReadTrackCount();
+    return listing;
+}
+
+TEST(DiscListing, TrackLengthsAreWholeSecondsTheFractionDropped)
+{
+    DiscListing listing = ListingOf(kThreeTracks);
+    EXPECT_EQ(listing.TrackCount(), 3);
+    EXPECT_EQ(listing.TrackSeconds(1), 15);
+    EXPECT_EQ(listing.TrackSeconds(2), 7);
+    EXPECT_EQ(listing.TrackSeconds(3), 5);
+}
+
+// 28.1 s for the three tracks, though their whole seconds add up to 27.
+TEST(DiscListing, PlayingTimeCountsTheFramesOfTheAudioTracksOnly)
+{
+    EXPECT_EQ(ListingOf(kThreeTracks).TotalSeconds(), 28);
+    EXPECT_EQ(ListingOf({{20000, true}, {20000, false}}).TotalSeconds(), 266);
+}
+
+TEST(DiscSummary, ShowsTheTrackCountAndThePlayingTimeWithHoursOnlyWhenThereAreAny)
+{
+    EXPECT_EQ(DiscSummaryText(1, 4), L"Track-uri: 1\nDurata: 0:04");
+    EXPECT_EQ(DiscSummaryText(2, 1 * 3600 + 19 * 60 + 57), L"Track-uri: 2\nDurata: 1:19:57");
+}
+
+}  // namespace
