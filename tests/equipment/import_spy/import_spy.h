@@ -1,9 +1,8 @@
-#pragma once
+// Test equipment that stands in for platform functions: a function that a
+// test program imports by name is replaced in its own import table, so that a
+// test sees what the product's code asked of the loader, where Wine shows no effect.
 
-// Sees the calls that the product's code, linked into a test program, makes
-// to the platform: a function that the test program imports by name is
-// replaced in the program's own import table. For what Wine does not show
-// by its effect, and for what the code asked of the loader.
+#pragma once
 
 #include <windows.h>
 
