@@ -79,7 +79,7 @@ protected:
         ASSERT_TRUE(cd) << "no CD control on the main window";
     }
 
-    Lines Tracks() const { return ListLines(Control(kList2)); }
+    Lines Tracks() const { return ListLines(Control(kTrackList)); }
 
     bool CdShown() const { return IsWindowVisible(cd) != FALSE; }
 
@@ -122,7 +122,7 @@ TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
     RECT place{};
     GetWindowRect(cd, &place);
     MapWindowPoints(HWND_DESKTOP, main, reinterpret_cast<POINT*>(&place), 2);
-    const RECT stored = TwipsToPixels(GetParam()->ctlCD, WindowDpi(main));
+    const RECT stored = TwipsToPixels(GetParam()->cdControl, WindowDpi(main));
     EXPECT_TRUE(EqualRect(&place, &stored)) << "the CD control is not at its stored place";
 
     std::string ninetyNine;
@@ -189,7 +189,7 @@ TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
     ClickLine(kLabelledDrive);
     ASSERT_TRUE(WaitForDetailsOf(kLabelledDrive));
     ClickLine(L'D');
-    const ULONGLONG after = AnsweringUntil([&] { return Text(Control(kLabel5)).starts_with(L"D\n"); }, 25000);
+    const ULONGLONG after = AnsweringUntil([&] { return Text(Control(kDetailValues)).starts_with(L"D\n"); }, 25000);
     EXPECT_GE(after, 19000u);
     EXPECT_LT(after, 21500u);
     EXPECT_TRUE(Tracks().empty() && !CdShown() && !MessageBoxShown());
@@ -205,13 +205,13 @@ TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
     EXPECT_EQ(Tracks(), (Lines{TrackLine(1, L"1:00"), TrackLine(2, L"1:00")}));
 
     // No disc: the drive is not ready, and X's listing and details stay.
-    const std::wstring details = Text(Control(kLabel5));
+    const std::wstring details = Text(Control(kDetailValues));
     d.Eject();
     ClickLine(L'D');
     EXPECT_EQ(AnswerMessageBox(), L"Drive-ul nu este accesibil");
     EXPECT_EQ(Tracks().size(), 2u);
     EXPECT_TRUE(CdShown());
-    EXPECT_EQ(Text(Control(kLabel5)), details);
+    EXPECT_EQ(Text(Control(kDetailValues)), details);
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, CdListing, kBothBuilds, BuildName);

@@ -89,7 +89,7 @@ TEST_P(Copy, EitherListByCtrlCOrItsMenuAndF5Searches)
                          }),
                          std::wregex(L"Drive T: Disc Fix\r\nSpecificatii Drive\tT\r\n(.*\r\n){3}Spatiul Total:\t" +
                                      size(L"2") + L"\r\nNume Volum:\t\r\n")));
-    EXPECT_EQ(SendMessageW(Control(kList1), LB_GETCURSEL, 0, 0), LineOf(L'T')) << "the right-click selected";
+    EXPECT_EQ(SendMessageW(Control(kDriveList), LB_GETCURSEL, 0, 0), LineOf(L'T')) << "the right-click selected";
 
     // A drive that is not ready has no details of its own on show: only its
     // line. The menu key opens the menu at the selected line.
@@ -97,7 +97,7 @@ TEST_P(Copy, EitherListByCtrlCOrItsMenuAndF5Searches)
     EXPECT_EQ(AnswerMessageBox(), L"Drive-ul nu este accesibil");
     EXPECT_EQ(CopiedAfter([&] {
                   Key(VK_APPS);
-                  const RECT line = SelectedLine(Control(kList1));
+                  const RECT line = SelectedLine(Control(kDriveList));
                   RECT menu{};
                   GetWindowRect(Menu(), &menu);
                   EXPECT_EQ(menu.left, line.left);
@@ -109,7 +109,7 @@ TEST_P(Copy, EitherListByCtrlCOrItsMenuAndF5Searches)
     // The track list: its lines, then the CD control's summary.
     ClickLine(L'D');
     ASSERT_TRUE(WaitForDetailsOf(L'D'));
-    ClickAt(Centre(Control(kList2)));
+    ClickAt(Centre(Control(kTrackList)));
     const std::wstring tracks =
         L"Track 1\t\t 4:05\r\nTrack 2\t\t 3:57\r\nTrack 3\t\t 3:56\r\nTrack-uri: 3\r\nDurata: 11:58\r\n";
     EXPECT_EQ(CopiedAfter([] { Key('C', VK_CONTROL); }), tracks);
@@ -123,7 +123,7 @@ TEST_P(Copy, EitherListByCtrlCOrItsMenuAndF5Searches)
     ClickLine(kLabelledDrive);
     ASSERT_TRUE(WaitForDetailsOf(kLabelledDrive));
     SetClipboard(kBefore);
-    ClickAt(Centre(Control(kList2)), true);
+    ClickAt(Centre(Control(kTrackList)), true);
     ChooseCopy();
     EXPECT_EQ(Clipboard(), kBefore);
     if (!missing.empty())
@@ -137,7 +137,7 @@ TEST_P(Copy, MenuFromTheKeyboardOpensInsideTheList)
 {
     Key(VK_RETURN);
     ASSERT_TRUE(WaitFor([&] { return LineCount() == kTestDrives.size(); })) << "Enter listed no drives";
-    const HWND list = Control(kList1);
+    const HWND list = Control(kDriveList);
     RECT client{};
     GetClientRect(list, &client);
     MapWindowPoints(list, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);

@@ -34,7 +34,7 @@ TEST_P(InputTest, CautaDriveByEveryKeyEveryDriveByTheArrowKeysThenTheCloseBox)
     // Down shows each drive, the CD-ROM drive with its tracks too.
     EXPECT_EQ(LineCount(), 0u);
     ASSERT_NO_FATAL_FAILURE(SearchAndShow(kTestDrives.front()));
-    EXPECT_EQ(ListLines(Control(kList1)),
+    EXPECT_EQ(ListLines(Control(kDriveList)),
               (Lines{L"Drive A: Drive removabil", L"Drive C: Disc Fix", L"Drive D: CDROM", L"Drive E: Disc Fix",
                      L"Drive N: Disc Remote", L"Drive R: Disc RAM", L"Drive T: Disc Fix", L"Drive U: Disc Fix",
                      L"Drive V: Disc Fix", L"Drive X: CDROM", L"Drive Z: Disc Fix"}));
@@ -44,8 +44,8 @@ TEST_P(InputTest, CautaDriveByEveryKeyEveryDriveByTheArrowKeysThenTheCloseBox)
         Key(VK_DOWN);
         ASSERT_TRUE(WaitForDetailsOf(letter)) << "Down did not show line " << line;
         if (const auto expected = details.find(letter); expected != details.end()) {
-            EXPECT_TRUE(std::regex_match(Text(Control(kLabel5)), std::wregex(expected->second)))
-                << char(letter) << ": " << testing::PrintToString(Text(Control(kLabel5)));
+            EXPECT_TRUE(std::regex_match(Text(Control(kDetailValues)), std::wregex(expected->second)))
+                << char(letter) << ": " << testing::PrintToString(Text(Control(kDetailValues)));
         }
     }
 
@@ -64,17 +64,18 @@ TEST_P(InputTest, CautaDriveByEveryKeyEveryDriveByTheArrowKeysThenTheCloseBox)
 
     // Tab goes round in tab order; Space and a click press "Cauta Drive" too,
     // each emptying the details and filling the list anew, never doubled.
-    for (const int id : {kList2, kCommand2, kCommand1}) {
+    for (const int id : {kTrackList, kAboutButton, kSearchButton}) {
         Key(VK_TAB);
         ASSERT_TRUE(WaitForFocusOn(Control(id))) << "Tab towards control " << id << " went astray";
     }
     Key(VK_SPACE);
-    ASSERT_TRUE(WaitFor([&] { return Text(Control(kLabel5)).empty(); })) << "Space did not press \"Cauta Drive\"";
+    ASSERT_TRUE(WaitFor([&] { return Text(Control(kDetailValues)).empty(); })) << "Space did not press \"Cauta Drive\"";
     EXPECT_EQ(LineCount(), kTestDrives.size());
     ClickLine(kLabelledDrive);
     ASSERT_TRUE(WaitForDetailsOf(kLabelledDrive));
-    ClickAt(Centre(Control(kCommand1)));
-    ASSERT_TRUE(WaitFor([&] { return Text(Control(kLabel5)).empty(); })) << "a click did not press \"Cauta Drive\"";
+    ClickAt(Centre(Control(kSearchButton)));
+    ASSERT_TRUE(WaitFor([&] { return Text(Control(kDetailValues)).empty(); }))
+        << "a click did not press \"Cauta Drive\"";
     EXPECT_EQ(LineCount(), kTestDrives.size());
 
     ClickAt(CloseBoxOf(main));
@@ -134,8 +135,8 @@ TEST_P(InputTest, AboutDialogClosesEveryWayAndHoldsOffClicksMeanwhile)
     };
     for (const auto& way : ways) {
         SCOPED_TRACE(way.name);
-        ClickAt(Centre(Control(kCommand2)));
-        const HWND dialog = program.WaitForOneWindow(L"frmDespre");
+        ClickAt(Centre(Control(kAboutButton)));
+        const HWND dialog = program.WaitForOneWindow(kAboutDialogClass);
         ASSERT_TRUE(dialog) << "\"Despre program\" did not open the dialog";
         ASSERT_TRUE(WaitForFocusOn(GetDlgItem(dialog, IDOK)));
         ExpectAboutDialogAt(dialog, *GetParam(), WindowDpi(main));
@@ -143,13 +144,14 @@ TEST_P(InputTest, AboutDialogClosesEveryWayAndHoldsOffClicksMeanwhile)
         // "Cauta Drive", outside the dialog, would empty the details.
         RECT dialogPlace{};
         GetWindowRect(dialog, &dialogPlace);
-        ASSERT_FALSE(PtInRect(&dialogPlace, Centre(Control(kCommand1)))) << "the dialog covers \"Cauta Drive\"";
-        ClickAt(Centre(Control(kCommand1)));
+        ASSERT_FALSE(PtInRect(&dialogPlace, Centre(Control(kSearchButton)))) << "the dialog covers \"Cauta Drive\"";
+        ClickAt(Centre(Control(kSearchButton)));
 
         // A second request to open it, which only code can make, changes nothing.
-        PostMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand2, BN_CLICKED), reinterpret_cast<LPARAM>(Control(kCommand2)));
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(kAboutButton, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Control(kAboutButton)));
         EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }));
-        EXPECT_EQ(program.WaitForOneWindow(L"frmDespre"), dialog);
+        EXPECT_EQ(program.WaitForOneWindow(kAboutDialogClass), dialog);
         EXPECT_FALSE(IsWindowEnabled(main));
         EXPECT_FALSE(program.WaitForOneWindow(L"#32770", 300)) << "a second opening showed a message";
 
@@ -172,8 +174,8 @@ TEST_P(SignedPackage, LoadsItsSignedControlAndListsADisc)
 {
     ASSERT_NO_FATAL_FAILURE(SearchAndShow(L'D'));
     EXPECT_TRUE(WaitFor([&] {
-        return ListLines(Control(kList2)) == Lines{L"Track 1\t\t 4:05", L"Track 2\t\t 3:57", L"Track 3\t\t 3:56"};
-    })) << testing::PrintToString(ListLines(Control(kList2)));
+        return ListLines(Control(kTrackList)) == Lines{L"Track 1\t\t 4:05", L"Track 2\t\t 3:57", L"Track 3\t\t 3:56"};
+    })) << testing::PrintToString(ListLines(Control(kTrackList)));
     ClickAt(CloseBoxOf(main));
     EXPECT_EQ(program.ExitCode(), 0u);
 }

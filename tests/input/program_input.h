@@ -13,6 +13,7 @@
 
 #include "both_builds.h"
 #include "test_drives.h"
+#include "about_dialog.h"
 #include "main_window.h"
 
 #include <gtest/gtest.h>
@@ -205,7 +206,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == main; })) << "the program is not in the foreground";
         // The window of the program ended before may linger over this one.
         ASSERT_TRUE(WaitFor([&] { return GetAncestor(WindowFromPoint(Centre(main)), GA_ROOT) == main; }));
-        ASSERT_TRUE(WaitForFocusOn(Control(kCommand1))) << "the focus is not on \"Cauta Drive\" at start";
+        ASSERT_TRUE(WaitForFocusOn(Control(kSearchButton))) << "the focus is not on \"Cauta Drive\" at start";
     }
 
     // Also when the program could not start, or broke down on the way.
@@ -327,7 +328,7 @@ protected:
     // first as a person would.
     void ClickLine(wchar_t letter, bool right = false)
     {
-        const HWND list = Control(kList1);
+        const HWND list = Control(kDriveList);
         const auto height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
         RECT client{};
         GetClientRect(list, &client);
@@ -341,11 +342,11 @@ protected:
         ClickAt(at, right);
     }
 
-    size_t LineCount() const { return static_cast<size_t>(SendMessageW(Control(kList1), LB_GETCOUNT, 0, 0)); }
+    size_t LineCount() const { return static_cast<size_t>(SendMessageW(Control(kDriveList), LB_GETCOUNT, 0, 0)); }
 
     bool WaitForDetailsOf(wchar_t letter) const
     {
-        return WaitFor([&] { return Text(Control(kLabel5)).starts_with(std::wstring(1, letter) + L"\n"); });
+        return WaitFor([&] { return Text(Control(kDetailValues)).starts_with(std::wstring(1, letter) + L"\n"); });
     }
 
     bool MessageBoxShown() const

@@ -40,10 +40,11 @@ protected:
     // it is then made again.
     void ClickSlowDrive()
     {
-        const wchar_t healthy = Text(Control(kLabel5)).starts_with(L"E\n") ? L'C' : kLabelledDrive;
+        const wchar_t healthy = Text(Control(kDetailValues)).starts_with(L"E\n") ? L'C' : kLabelledDrive;
         for (int attempt = 0; attempt < 3; ++attempt) {
             ClickLine(healthy);
-            if (WaitFor([&] { return Text(Control(kLabel5)).starts_with(std::wstring(1, healthy) + L"\n"); }, 2000)) {
+            if (WaitFor([&] { return Text(Control(kDetailValues)).starts_with(std::wstring(1, healthy) + L"\n"); },
+                        2000)) {
                 ClickLine(kSlowDrive);
                 return;
             }
@@ -58,14 +59,14 @@ protected:
     {
         ClickLine(kLabelledDrive);
         EXPECT_TRUE(WaitForDetailsOf(kLabelledDrive));
-        ClickAt(Centre(Control(kCommand1)));
+        ClickAt(Centre(Control(kSearchButton)));
         return AnsweringUntil([&] {
-            return SendMessageW(Control(kList1), LB_GETCURSEL, 0, 0) == LB_ERR && Text(Control(kLabel5)).empty() &&
-                   LineCount() == kTestDrives.size();
+            return SendMessageW(Control(kDriveList), LB_GETCURSEL, 0, 0) == LB_ERR &&
+                   Text(Control(kDetailValues)).empty() && LineCount() == kTestDrives.size();
         });
     }
 
-    std::wstring SlowDriveLine() const { return ListItemText(Control(kList1), LineOf(kSlowDrive)); }
+    std::wstring SlowDriveLine() const { return ListItemText(Control(kDriveList), LineOf(kSlowDrive)); }
 
     // Brings the drive back to life, and searches until its held call has
     // answered: until the search lists its own type again.
@@ -117,10 +118,10 @@ TEST_P(Waiting, DeadSlowOrVanishedDrivesNeverFreezeTheWindow)
     ASSERT_NO_FATAL_FAILURE(Revive());
     slow.Answer(1);
     ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
-    AnsweringUntil([&] { return Text(Control(kLabel5)).starts_with(L"N\n") || MessageBoxShown(); }, 40000);
+    AnsweringUntil([&] { return Text(Control(kDetailValues)).starts_with(L"N\n") || MessageBoxShown(); }, 40000);
     EXPECT_FALSE(MessageBoxShown());
-    EXPECT_TRUE(std::regex_match(Text(Control(kLabel5)), std::wregex(L"N\n50 MB\nNTFS\n[0-9]+\n100 MB\n")))
-        << testing::PrintToString(Text(Control(kLabel5)));
+    EXPECT_TRUE(std::regex_match(Text(Control(kDetailValues)), std::wregex(L"N\n50 MB\nNTFS\n[0-9]+\n100 MB\n")))
+        << testing::PrintToString(Text(Control(kDetailValues)));
 
     // Closing the window while a call waits ends the program at once.
     slow.Die();
@@ -136,7 +137,7 @@ TEST_P(Waiting, DeadSlowOrVanishedDrivesNeverFreezeTheWindow)
 TEST_P(Waiting, EscGivesUpOnADeadDriveAndTheSearchGoesOn)
 {
     slow.Die();
-    ClickAt(Centre(Control(kCommand1)));
+    ClickAt(Centre(Control(kSearchButton)));
     // Every drive before it listed: the search waits for the dead drive.
     ASSERT_TRUE(WaitFor([&] { return LineCount() == static_cast<size_t>(LineOf(kSlowDrive)); }))
         << "the search did not reach the dead drive";

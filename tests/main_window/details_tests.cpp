@@ -16,7 +16,7 @@ protected:
             {L"F", 1, true, 524288.0, L"FAT", 1, 3670016.0, L""},
             {L"H", 2, false},
         };
-        Press(kCommand1);
+        Press(kSearchButton);
         script.calls.clear();
     }
 
@@ -27,9 +27,9 @@ protected:
 TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
 {
     SelectDrive(L"C");
-    EXPECT_EQ(Text(kLabel1), L"Specificatii Drive \nSpatiul Liber: \nSistem de Fisiere: \nNumar Serial: \n"
-                             L"Spatiul Total: \nNume Volum: \n");
-    EXPECT_EQ(Text(kLabel5), L"C\n1500 MB\nNTFS\n-913\n19077 MB\nSISTEM");
+    EXPECT_EQ(Text(kDetailCaptions), L"Specificatii Drive \nSpatiul Liber: \nSistem de Fisiere: \nNumar Serial: \n"
+                                     L"Spatiul Total: \nNume Volum: \n");
+    EXPECT_EQ(Text(kDetailValues), L"C\n1500 MB\nNTFS\n-913\n19077 MB\nSISTEM");
     EXPECT_EQ(script.calls,
               (Lines{L"GetDrive C", L"IsReady", L"DriveType", L"Hide CD", L"DriveType", L"Hide CD", L"DriveLetter",
                      L"FreeSpace", L"FileSystem", L"SerialNumber", L"TotalSize", L"VolumeName"}));
@@ -38,9 +38,9 @@ TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
     // The captions label sizes itself: with word wrap it keeps its width and
     // grows downward; without, it takes its longest line's width.
     RECT r;
-    GetClientRect(Item(kLabel1), &r);
-    const HDC dc = GetDC(Item(kLabel1));
-    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Item(kLabel1), WM_GETFONT, 0, 0)));
+    GetClientRect(Item(kDetailCaptions), &r);
+    const HDC dc = GetDC(Item(kDetailCaptions));
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Item(kDetailCaptions), WM_GETFONT, 0, 0)));
     TEXTMETRICW metrics;
     GetTextMetricsW(dc, &metrics);
     LONG widest = 0;
@@ -50,12 +50,12 @@ TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
         GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &size);
         widest = std::max(widest, size.cx);
     }
-    ReleaseDC(Item(kLabel1), dc);
+    ReleaseDC(Item(kDetailCaptions), dc);
     EXPECT_EQ(r.right, NineX() ? widest : MulDiv(1452, static_cast<int>(WindowDpi(hwnd)), 1440));
     EXPECT_GE(r.bottom, 6 * metrics.tmHeight);
 
     SelectDrive(L"F");
-    EXPECT_EQ(Text(kLabel5), L"F\n0 MB\nFAT\n1\n4 MB\n");
+    EXPECT_EQ(Text(kDetailValues), L"F\n0 MB\nFAT\n1\n4 MB\n");
 
     cd->trackCount = 3;
     SelectDrive(L"D");
@@ -66,8 +66,8 @@ TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
     EXPECT_EQ(messages[0].title, L"Tarvolo");
     EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK));
     EXPECT_EQ(script.calls, (Lines{L"GetDrive H", L"IsReady"}));
-    EXPECT_EQ(Text(kLabel5), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
-    EXPECT_EQ(ListLines(kList2), kThreeTracks);
+    EXPECT_EQ(Text(kDetailValues), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
+    EXPECT_EQ(ListLines(kTrackList), kThreeTracks);
     EXPECT_TRUE(CdShown());
     EXPECT_TRUE(service->lastDrive.expired());
 
@@ -94,8 +94,8 @@ TEST_P(Details, FailingCallIsReportedAndLaterClicksWork)
     }
     SelectDrive(L"C");
     SelectDrive(L"D");
-    EXPECT_EQ(ListLines(kList2), kThreeTracks);
-    EXPECT_EQ(Text(kLabel5), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
+    EXPECT_EQ(ListLines(kTrackList), kThreeTracks);
+    EXPECT_EQ(Text(kDetailValues), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
 }
 
 TEST_P(Details, TrackNumberIsTheControlsToChangeAndNeverOverflows)
@@ -106,14 +106,14 @@ TEST_P(Details, TrackNumberIsTheControlsToChangeAndNeverOverflows)
             trackNo = 5;
     };
     SelectDrive(L"D");
-    EXPECT_EQ(ListLines(kList2),
+    EXPECT_EQ(ListLines(kTrackList),
               (Lines{L"Track 1\t\t 0:01", L"Track 2\t\t 0:02", L"Track 6\t\t 0:06", L"Track 7\t\t 0:07"}));
 
     cd->changeTrackNo = nullptr;
     cd->trackCount = 32767;
     SelectDrive(L"E");
     EXPECT_TRUE(messages.empty());
-    const Lines lines = ListLines(kList2);
+    const Lines lines = ListLines(kTrackList);
     ASSERT_EQ(lines.size(), 32767u);
     EXPECT_EQ(lines.back(), L"Track 32767\t\t 6:07");
 }

@@ -173,7 +173,7 @@ protected:
     {
         window.reset();
         MainWindowParts parts{
-            [this](std::shared_ptr<DriveService>& fso) { return CreateDriveService(fso); },
+            [this](std::shared_ptr<DriveService>& created) { return CreateDriveService(created); },
             [this](HWND parent, const RECT& rect, std::unique_ptr<CdControl>& control) {
                 control = std::make_unique<ScriptedCdControl>(script, parent, rect);
                 cd = static_cast<ScriptedCdControl*>(control.get());
@@ -197,13 +197,13 @@ protected:
         }
     }
 
-    HRESULT CreateDriveService(std::shared_ptr<DriveService>& fso)
+    HRESULT CreateDriveService(std::shared_ptr<DriveService>& created)
     {
         if (const HRESULT hr = script.Call(L"Create"); FAILED(hr))
             return hr;
         service = std::make_shared<ScriptedService>(script, drives);
         service->self = service;
-        fso = service;
+        created = service;
         return S_OK;
     }
 
@@ -217,10 +217,11 @@ protected:
     // Selects a line of the drive list, by its drive letter, as a click does.
     void SelectDrive(const std::wstring& letter) const
     {
-        const int index = ListBox_FindString(Item(kList1), -1, (L"Drive " + letter + L":").c_str());
+        const int index = ListBox_FindString(Item(kDriveList), -1, (L"Drive " + letter + L":").c_str());
         ASSERT_TRUE(index >= 0 || letter.empty()) << letter;
-        ListBox_SetCurSel(Item(kList1), index);
-        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(kList1)));
+        ListBox_SetCurSel(Item(kDriveList), index);
+        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kDriveList, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(Item(kDriveList)));
     }
 
     Lines ListLines(int list) const { return ::ListLines(Item(list)); }

@@ -13,13 +13,13 @@ struct Place {
 };
 
 const Place kPlaces[] = {
-    {kLabel3, L"Static", L"Lista Drive-uri", {1200, 240, 0, 0}, {1200, 240, 0, 0}},
-    {kList1, L"ListBox", L"", {240, 720, 2892, 1392}, {240, 720, 3012, 1230}},
-    {kLabel5, L"Static", L"", {4920, 840, 1332, 1572}, {4920, 840, 1455, 1575}},
-    {kLabel2, L"Static", L"Lista Track-uri", {1200, 2280, 0, 0}, {1200, 2280, 0, 0}},
-    {kList2, L"ListBox", L"", {240, 2760, 2892, 1584}, {240, 2760, 3012, 1425}},
-    {kCommand1, L"Button", L"Cauta Drive", {2880, 4680, 1212, 372}, {2880, 4680, 1212, 372}},
-    {kCommand2, L"Button", L"Despre program", {4320, 4680, 1452, 372}, {4440, 4680, 1452, 372}},
+    {kDriveListCaption, L"Static", L"Lista Drive-uri", {1200, 240, 0, 0}, {1200, 240, 0, 0}},
+    {kDriveList, L"ListBox", L"", {240, 720, 2892, 1392}, {240, 720, 3012, 1230}},
+    {kDetailValues, L"Static", L"", {4920, 840, 1332, 1572}, {4920, 840, 1455, 1575}},
+    {kTrackListCaption, L"Static", L"Lista Track-uri", {1200, 2280, 0, 0}, {1200, 2280, 0, 0}},
+    {kTrackList, L"ListBox", L"", {240, 2760, 2892, 1584}, {240, 2760, 3012, 1425}},
+    {kSearchButton, L"Button", L"Cauta Drive", {2880, 4680, 1212, 372}, {2880, 4680, 1212, 372}},
+    {kAboutButton, L"Button", L"Despre program", {4320, 4680, 1452, 372}, {4440, 4680, 1452, 372}},
     {0, nullptr, nullptr, {3960, 3000, 1332, 1212}, {4200, 2760, 1335, 1215}},  // the CD control
 };
 
@@ -69,8 +69,8 @@ TEST_P(Window, LaidOutInTwipsAtTheWindowsDpi)
     EXPECT_STREQ(text, L"Tarvolo");
     const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
     EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_MINIMIZEBOX);
-    EXPECT_TRUE(GetWindowLongW(Item(kList1), GWL_STYLE) & LBS_SORT);
-    EXPECT_EQ(GetWindowLongW(Item(kList2), GWL_STYLE) & (LBS_SORT | LBS_USETABSTOPS), LBS_USETABSTOPS);
+    EXPECT_TRUE(GetWindowLongW(Item(kDriveList), GWL_STYLE) & LBS_SORT);
+    EXPECT_EQ(GetWindowLongW(Item(kTrackList), GWL_STYLE) & (LBS_SORT | LBS_USETABSTOPS), LBS_USETABSTOPS);
 
     ExpectLaidOutAt(WindowDpi(hwnd));
     RECT suggested;
@@ -107,7 +107,8 @@ TEST_P(Window, LaidOutWhereTheNewerDpiFunctionsAreMissing)
         ASSERT_NO_FATAL_FAILURE(Open());
         ExpectLaidOutAt(dpi);
         LOGFONTW font{};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(kLabel3), WM_GETFONT, 0, 0)), sizeof font, &font);
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Item(kDriveListCaption), WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
         newer.systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
@@ -120,17 +121,17 @@ TEST_P(Window, SearchListsEveryDriveOnceInLetterOrder)
 {
     drives = {{L"Z"}, {L"A", 1}, {L"D", 4}, {L"C", 2}, {L"F", 3}, {L"R", 5}, {L"X", 0}, {L"Q", 9}};
     cd->trackCount = 3;
-    Press(kCommand1);
+    Press(kSearchButton);
     SelectDrive(L"D");
-    ASSERT_TRUE(CdShown() && ListLines(kList2).size() == 3 && !Text(kLabel5).empty());
+    ASSERT_TRUE(CdShown() && ListLines(kTrackList).size() == 3 && !Text(kDetailValues).empty());
     script.calls.clear();
-    Press(kCommand1);
-    EXPECT_EQ(ListLines(kList1), (Lines{L"Drive A: Drive removabil", L"Drive C: Disc Fix", L"Drive D: CDROM",
-                                        L"Drive F: Disc Remote", L"Drive Q: Tip necunoscut", L"Drive R: Disc RAM",
-                                        L"Drive X: Tip necunoscut", L"Drive Z: Disc Fix"}));
-    EXPECT_EQ(ListBox_GetCurSel(Item(kList1)), -1);
-    EXPECT_TRUE(ListLines(kList2).empty());
-    EXPECT_EQ(Text(kLabel1) + Text(kLabel5), L"");
+    Press(kSearchButton);
+    EXPECT_EQ(ListLines(kDriveList), (Lines{L"Drive A: Drive removabil", L"Drive C: Disc Fix", L"Drive D: CDROM",
+                                            L"Drive F: Disc Remote", L"Drive Q: Tip necunoscut", L"Drive R: Disc RAM",
+                                            L"Drive X: Tip necunoscut", L"Drive Z: Disc Fix"}));
+    EXPECT_EQ(ListBox_GetCurSel(Item(kDriveList)), -1);
+    EXPECT_TRUE(ListLines(kTrackList).empty());
+    EXPECT_EQ(Text(kDetailCaptions) + Text(kDetailValues), L"");
     EXPECT_FALSE(CdShown());
     // The 9x build hides the control before it asks the service anything.
     const Lines start = {script.calls.begin(), script.calls.begin() + 3};
@@ -138,9 +139,9 @@ TEST_P(Window, SearchListsEveryDriveOnceInLetterOrder)
     EXPECT_EQ(service.use_count(), 2) << "the drive collection is let go of after the search";
 
     drives.clear();
-    Press(kCommand1);
-    EXPECT_TRUE(ListLines(kList1).empty());
-    EXPECT_TRUE(IsWindowEnabled(Item(kList1)));
+    Press(kSearchButton);
+    EXPECT_TRUE(ListLines(kDriveList).empty());
+    EXPECT_TRUE(IsWindowEnabled(Item(kDriveList)));
     EXPECT_TRUE(messages.empty());
 
     // Enter on the drive list presses nothing: no control is IDOK.
@@ -161,7 +162,7 @@ TEST_P(Window, FailingSearchIsReportedAndLeavesWhatTheBuildHadNotCleared)
         }
         messages.clear();
         script.failOn = call;
-        Press(kCommand1);
+        Press(kSearchButton);
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
         EXPECT_EQ(messages[0].title, L"Tarvolo");
@@ -169,13 +170,13 @@ TEST_P(Window, FailingSearchIsReportedAndLeavesWhatTheBuildHadNotCleared)
         if (call == std::wstring(L"Drives")) {
             EXPECT_NE(messages[0].text.find(L"Lista drive-urilor nu a putut fi citita."), std::wstring::npos);
             EXPECT_EQ(CdShown(), !NineX());
-            EXPECT_EQ(Text(kLabel5).empty(), NineX());
-            EXPECT_EQ(ListLines(kList2).size(), 3u);
+            EXPECT_EQ(Text(kDetailValues).empty(), NineX());
+            EXPECT_EQ(ListLines(kTrackList).size(), 3u);
         }
         script.failOn.clear();
-        Press(kCommand1);
+        Press(kSearchButton);
         EXPECT_EQ(messages.size(), 1u);
-        EXPECT_EQ(ListLines(kList1), (Lines{L"Drive C: Disc Fix", L"Drive D: CDROM"}));
+        EXPECT_EQ(ListLines(kDriveList), (Lines{L"Drive C: Disc Fix", L"Drive D: CDROM"}));
     }
 }
 

@@ -5,13 +5,6 @@
 // The drive lines, the details columns and the track lines as a whole are
 // checked through the window and the programs; here, the edges of the
 // conversions.
-TEST(DriveLine, LetterIsTheSeventhCharacter)
-{
-    EXPECT_EQ(LetterOfDriveLine(DriveLine(L"Q", 4)), L"Q");
-    EXPECT_EQ(LetterOfDriveLine(L"Drive "), L"");
-    EXPECT_EQ(LetterOfDriveLine(L"Drive Z"), L"Z");
-}
-
 TEST(DriveDetails, WholeMegabytesRoundHalvesToEven)
 {
     EXPECT_EQ(WholeMegabytes(2621440.0), L"2");  // 2.5
