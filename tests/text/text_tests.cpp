@@ -1,10 +1,11 @@
+// The drive browser's texts at the edges of their conversions: the drive
+// lines, the details columns and the track lines as a whole are checked
+// through the window and the programs.
+
 #include "drive_text.h"
 
 #include <gtest/gtest.h>
 
-// The drive lines, the details columns and the track lines as a whole are
-// checked through the window and the programs; here, the edges of the
-// conversions.
 TEST(DriveDetails, WholeMegabytesRoundHalvesToEven)
 {
     EXPECT_EQ(WholeMegabytes(2621440.0), L"2");  // 2.5
