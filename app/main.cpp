@@ -1,3 +1,6 @@
+// The programs' entry point: loads the CD control built with them, makes the
+// drive browser from its parts and runs its message loop until it closes.
+
 #include "build_differences.h"
 #include "built_cd_control_digest.h"
 #include "control_loader.h"
@@ -54,7 +57,9 @@ int Run(int show)
     }
 
     MainWindowParts parts{
-        [](std::shared_ptr<DriveService>& fso) { return CreateDriveServiceOnWorker(CreateFileSystemObject, fso); },
+        [](std::shared_ptr<DriveService>& service) {
+            return CreateDriveServiceOnWorker(CreateFileSystemObject, service);
+        },
         [cdControlClass](HWND parent, const RECT& rect, std::unique_ptr<CdControl>& control) {
             return CreateHostedCdControl(cdControlClass.Get(), parent, rect, control);
         },

@@ -65,19 +65,19 @@ Run Measure(const std::wstring& program)
     run.start = Now() - launched;
     const HWND main = found.window;
     if (main) {
-        const HWND list = GetDlgItem(main, kList1);
+        const HWND list = GetDlgItem(main, kDriveList);
         double t = Now();
-        SendMessageW(main, WM_COMMAND, MAKEWPARAM(kCommand1, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(main, kCommand1)));
+        SendMessageW(main, WM_COMMAND, MAKEWPARAM(kSearchButton, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(main, kSearchButton)));
         run.search = Now() - t;
         const LRESULT line = SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1),
                                           reinterpret_cast<LPARAM>(L"Drive E:"));
         SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
         t = Now();
-        SendMessageW(main, WM_COMMAND, MAKEWPARAM(kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        SendMessageW(main, WM_COMMAND, MAKEWPARAM(kDriveList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
         run.click = Now() - t;
         wchar_t values[8] = {};
-        GetWindowTextW(GetDlgItem(main, kLabel5), values, 8);
+        GetWindowTextW(GetDlgItem(main, kDetailValues), values, 8);
         run.ok = line >= 0 && values[0] == L'E';
         PROCESS_MEMORY_COUNTERS memory{sizeof memory};
         if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory))

@@ -9,6 +9,7 @@
 #include "fso_drive_service.h"
 #include "main_window.h"
 #include "dpi.h"
+#include "texts.h"
 
 #include <ole2.h>
 #include <windowsx.h>
@@ -20,7 +21,7 @@ namespace {
 
 const BuildDifferences& kLayout = kTarvolo;
 constexpr int kCdPlace = 200;  // where the CD control stands in the program
-std::shared_ptr<DriveService> fso;
+std::shared_ptr<DriveService> driveService;
 
 HWND Item(HWND window, int id)
 {
@@ -29,15 +30,16 @@ HWND Item(HWND window, int id)
 
 void Search(HWND window)
 {
-    if (!fso && FAILED(CreateFileSystemObject(fso)))
+    if (!driveService && FAILED(CreateFileSystemObject(driveService)))
         return;
     std::shared_ptr<DriveCollection> drives;
-    if (FAILED(fso->Drives(drives)))
+    if (FAILED(driveService->Drives(drives)))
         return;
-    ListBox_ResetContent(Item(window, kList1));
-    ListBox_ResetContent(Item(window, kList2));
-    SetWindowTextW(Item(window, kLabel1), L"");
-    SetWindowTextW(Item(window, kLabel5), L"");
+    const HWND driveList = Item(window, kDriveList);
+    ListBox_ResetContent(driveList);
+    ListBox_ResetContent(Item(window, kTrackList));
+    SetWindowTextW(Item(window, kDetailCaptions), L"");
+    SetWindowTextW(Item(window, kDetailValues), L"");
     ShowWindow(Item(window, kCdPlace), SW_HIDE);
     std::shared_ptr<Drive> drive;
     while (drives->Next(drive) == S_OK) {
@@ -45,23 +47,23 @@ void Search(HWND window)
         long type = 0;
         drive->DriveLetter(letter);
         drive->DriveType(type);
-        ListBox_AddString(Item(window, kList1), DriveLine(letter, type).c_str());
+        const int line = ListBox_AddString(driveList, DriveLine(letter, type).c_str());
+        ListBox_SetItemData(driveList, line, letter.empty() ? L'\0' : letter.front());
     }
 }
 
 void Click(HWND window)
 {
-    const HWND list = Item(window, kList1);
-    std::wstring line(static_cast<size_t>(ListBox_GetTextLen(list, ListBox_GetCurSel(list))) + 1, L'\0');
-    line.resize(static_cast<size_t>(ListBox_GetText(list, ListBox_GetCurSel(list), line.data())));
+    const HWND driveList = Item(window, kDriveList);
+    const std::wstring letter = DriveLetterOfLine(driveList, ListBox_GetCurSel(driveList));
     std::shared_ptr<Drive> drive;
     bool ready = false;
     long type = 0;
-    if (!fso || FAILED(fso->GetDrive(LetterOfDriveLine(line), drive)) || FAILED(drive->IsReady(ready)) || !ready)
+    if (!driveService || FAILED(driveService->GetDrive(letter, drive)) || FAILED(drive->IsReady(ready)) || !ready)
         return;
     drive->DriveType(type);
     drive->DriveType(type);
-    ListBox_ResetContent(Item(window, kList2));
+    ListBox_ResetContent(Item(window, kTrackList));
     ShowWindow(Item(window, kCdPlace), SW_HIDE);
     DriveDetails details;
     drive->DriveLetter(details.letter);
@@ -70,17 +72,17 @@ void Click(HWND window)
     drive->SerialNumber(details.serialNumber);
     drive->TotalSize(details.totalBytes);
     drive->VolumeName(details.volumeName);
-    SetWindowTextW(Item(window, kLabel1), DetailsCaptions().c_str());
-    SetWindowTextW(Item(window, kLabel5), DetailsValues(details).c_str());
+    SetWindowTextW(Item(window, kDetailCaptions), DetailsCaptions().c_str());
+    SetWindowTextW(Item(window, kDetailValues), DetailsValues(details).c_str());
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
-        if (LOWORD(wParam) == kCommand1 && HIWORD(wParam) == BN_CLICKED)
+        if (LOWORD(wParam) == kSearchButton && HIWORD(wParam) == BN_CLICKED)
             Search(window);
-        else if (LOWORD(wParam) == kList1 && HIWORD(wParam) == LBN_SELCHANGE)
+        else if (LOWORD(wParam) == kDriveList && HIWORD(wParam) == LBN_SELCHANGE)
             Click(window);
         return 0;
     case WM_DESTROY:
@@ -121,15 +123,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
         int id;
         TwipRect place;
     } controls[] = {
-        {L"STATIC", L"", SS_LEFT, kLabel1, kLayout.label1},
-        {L"BUTTON", L"Cauta Drive", WS_TABSTOP, kCommand1, {2880, 4680, 1212, 372}},
-        {L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_SORT | LBS_NOTIFY, kList1, kLayout.list1},
-        {L"STATIC", L"", 0, kCdPlace, kLayout.ctlCD},
-        {L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_USETABSTOPS, kList2, kLayout.list2},
-        {L"BUTTON", L"Despre program", WS_TABSTOP, kCommand2, kLayout.command2},
-        {L"STATIC", L"Lista Track-uri", SS_LEFT, kLabel2, kLayout.label2},
-        {L"STATIC", L"Lista Drive-uri", SS_LEFT, kLabel3, {1200, 240, 972, 192}},
-        {L"STATIC", L"", SS_LEFT, kLabel5, kLayout.label5},
+        {L"STATIC", L"", SS_LEFT, kDetailCaptions, kLayout.detailCaptions},
+        {L"BUTTON", texts::kSearchButton, WS_TABSTOP, kSearchButton, {2880, 4680, 1212, 372}},
+        {L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_SORT | LBS_NOTIFY, kDriveList, kLayout.driveList},
+        {L"STATIC", L"", 0, kCdPlace, kLayout.cdControl},
+        {L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_USETABSTOPS, kTrackList, kLayout.trackList},
+        {L"BUTTON", texts::kAboutButton, WS_TABSTOP, kAboutButton, kLayout.aboutButton},
+        {L"STATIC", texts::kTrackListCaption, SS_LEFT, kTrackListCaption, kLayout.trackListCaption},
+        {L"STATIC", texts::kDriveListCaption, SS_LEFT, kDriveListCaption, {1200, 240, 972, 192}},
+        {L"STATIC", L"", SS_LEFT, kDetailValues, kLayout.detailValues},
     };
     for (const auto& c : controls) {
         const RECT r = TwipsToPixels(c.place, dpi);
@@ -149,7 +151,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    fso.reset();
+    driveService.reset();
     OleUninitialize();
     return 0;
 }

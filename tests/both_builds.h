@@ -1,9 +1,9 @@
+// What the tests of both builds share: the builds as a test parameter, and
+// what a test reads back from the windows it drives, its own or a program's.
 #pragma once
 
-// What the tests of both builds share: the builds as a test parameter, and
-// what a test reads back from the windows it drives.
-
 #include "build_differences.h"
+#include "window_text.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -21,6 +21,7 @@ inline std::string BuildName(const testing::TestParamInfo<const BuildDifferences
     return info.param == &kTarvolo ? "Tarvolo" : "Tarvolo9x";
 }
 
+// WM_GETTEXT, which GetWindowText does not send to another process's control.
 inline std::wstring Text(HWND window)
 {
     std::wstring text(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
@@ -29,15 +30,23 @@ inline std::wstring Text(HWND window)
     return text;
 }
 
-inline Lines ListLines(HWND list)
+// The text on the clipboard, once no program holds it any more (5 s at most).
+inline std::wstring ClipboardText()
 {
-    Lines lines(static_cast<size_t>(SendMessageW(list, LB_GETCOUNT, 0, 0)));
-    for (size_t i = 0; i < lines.size(); ++i) {
-        lines[i].resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1);
-        lines[i].resize(
-            static_cast<size_t>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(lines[i].data()))));
+    for (int waited = 0; !OpenClipboard(nullptr); waited += 15) {
+        if (waited > 5000) {
+            ADD_FAILURE() << "the clipboard stays held";
+            return {};
+        }
+        Sleep(15);
     }
-    return lines;
+    std::wstring text;
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
 }
 
 // The folder of the running test program, where the programs and the CD

@@ -1,3 +1,6 @@
+// The About dialog's window: built from an in-memory template, its controls
+// made in code and placed from twips at the dialog's DPI.
+
 #include "about_dialog.h"
 
 #include "about_texts.h"
@@ -8,31 +11,30 @@
 #include "texts.h"
 #include "window_class.h"
 
-#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"frmDespre";
-
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME;
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 
-// Places in twips; picIcon takes its size from its picture.
-constexpr POINT kPicIconPlace{240, 600};
-constexpr TwipRect kCmdOK{360, 2760, 1260, 345};
-constexpr TwipRect kLblTitle{1080, 600, 3888, 480};
-constexpr TwipRect kLblDisclaimer{960, 1440, 3876, 828};
+// Places in twips; the icon box takes its size from its picture.
+constexpr POINT kIconBoxPlace{240, 600};
+constexpr TwipRect kOkButtonPlace{360, 2760, 1260, 345};
+constexpr TwipRect kTitleLabelPlace{1080, 600, 3888, 480};
+constexpr TwipRect kDisclaimerLabelPlace{960, 1440, 3876, 828};
 
 // Sizes in pixels at 96 DPI, scaled to the window's DPI.
 constexpr int kDesignDpi = 96;
 constexpr int kIconSize = 32;
-// Line1 is indexed by element: 0 the white line, 1 the grey line under it.
-constexpr std::array<int, 2> kLine1Width{2, 1};
-constexpr std::array<COLORREF, 2> kLine1Colour{RGB(255, 255, 255), RGB(128, 128, 128)};
+// The separator: a white highlight line over a grey shadow line.
+constexpr int kHighlightWidth = 2;
+constexpr int kShadowWidth = 1;
+constexpr COLORREF kHighlightColour = RGB(255, 255, 255);
+constexpr COLORREF kShadowColour = RGB(128, 128, 128);
 
 int ScalePixels(int pixels, UINT dpi)
 {
@@ -48,11 +50,11 @@ HRESULT RegisterDialogClass(HINSTANCE instance)
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
+    windowClass.lpszClassName = kAboutDialogClass;
     return RegisterWindowClass(windowClass);
 }
 
-// An in-memory dialog template naming the frmDespre class and holding no
+// An in-memory dialog template naming the dialog's class and holding no
 // controls: they are created in code, placed in pixels from twips.
 std::vector<WORD> DialogTemplate()
 {
@@ -63,7 +65,7 @@ std::vector<WORD> DialogTemplate()
     static_assert(sizeof header % sizeof(WORD) == 0);
     std::memcpy(words.data(), &header, sizeof header);
     words.push_back(0);  // no menu
-    for (const wchar_t* text : {kClassName, texts::kAboutStoredCaption}) {
+    for (const wchar_t* text : {kAboutDialogClass, texts::kAboutStoredCaption}) {
         for (; *text != L'\0'; ++text)
             words.push_back(static_cast<WORD>(*text));
         words.push_back(0);
@@ -110,11 +112,12 @@ RECT LineRect(const TwipLine& line, int width, UINT dpi)
 
 struct AboutDialog::Window {
     HWND dialog = nullptr;
-    HWND picIcon = nullptr;
-    HWND cmdOK = nullptr;
-    std::array<HWND, 2> line1{};
-    HWND lblTitle = nullptr;
-    HWND lblDisclaimer = nullptr;
+    HWND iconBox = nullptr;
+    HWND okButton = nullptr;
+    HWND separatorShadow = nullptr;
+    HWND titleLabel = nullptr;
+    HWND separatorHighlight = nullptr;
+    HWND disclaimerLabel = nullptr;
     GdiObject<HFONT> font;
     UniqueIcon picture;
     UniqueIcon bigIcon;
@@ -186,28 +189,29 @@ INT_PTR AboutDialog::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
             Unload(hr);
             return FALSE;
         }
-        SetFocus(window_->cmdOK);
+        SetFocus(window_->okButton);
         return FALSE;  // the focus is set
     case WM_COMMAND:
-        // cmdOK is both the default button (Enter sends IDOK) and the cancel
+        // OK is both the default button (Enter sends IDOK) and the cancel
         // button (Esc sends IDCANCEL).
         if ((LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) {
-            cmdOK_Click();
+            OnOk();
             return TRUE;
         }
         return FALSE;
     case WM_CLOSE:
-        // The close box unloads the dialog without pressing cmdOK.
+        // The close box unloads the dialog without pressing OK.
         Unload(S_OK);
         return TRUE;
-    case WM_CTLCOLORSTATIC:
-        for (size_t element = 0; element < window_->line1.size(); ++element) {
-            if (reinterpret_cast<HWND>(lParam) == window_->line1[element]) {
-                SetDCBrushColor(reinterpret_cast<HDC>(wParam), kLine1Colour[element]);
-                return reinterpret_cast<INT_PTR>(GetStockObject(DC_BRUSH));
-            }
-        }
-        return FALSE;
+    case WM_CTLCOLORSTATIC: {
+        // The separator lines are painted in their colours.
+        const auto control = reinterpret_cast<HWND>(lParam);
+        if (control != window_->separatorHighlight && control != window_->separatorShadow)
+            return FALSE;
+        SetDCBrushColor(reinterpret_cast<HDC>(wParam),
+                        control == window_->separatorHighlight ? kHighlightColour : kShadowColour);
+        return reinterpret_cast<INT_PTR>(GetStockObject(DC_BRUSH));
+    }
     case WM_DPICHANGED: {
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         HRESULT hr = ApplyDpi(LOWORD(wParam));
@@ -229,18 +233,18 @@ HRESULT AboutDialog::Build(HWND dialog)
     constexpr DWORD line = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT;
     // In the order of the window description.
     HRESULT hr = CreateControl(dialog, WS_EX_CLIENTEDGE, L"STATIC", nullptr,
-                               WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, -1, w.picIcon);
+                               WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, -1, w.iconBox);
     if (SUCCEEDED(hr))
         hr = CreateControl(dialog, 0, L"BUTTON", texts::kOK, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                           IDOK, w.cmdOK);
+                           IDOK, w.okButton);
     if (SUCCEEDED(hr))
-        hr = CreateControl(dialog, 0, L"STATIC", nullptr, line, -1, w.line1[1]);
+        hr = CreateControl(dialog, 0, L"STATIC", nullptr, line, -1, w.separatorShadow);
     if (SUCCEEDED(hr))
-        hr = CreateControl(dialog, 0, L"STATIC", texts::kAboutStoredTitleLine, kLabelStyle, -1, w.lblTitle);
+        hr = CreateControl(dialog, 0, L"STATIC", texts::kAboutStoredTitleLine, kLabelStyle, -1, w.titleLabel);
     if (SUCCEEDED(hr))
-        hr = CreateControl(dialog, 0, L"STATIC", nullptr, line, -1, w.line1[0]);
+        hr = CreateControl(dialog, 0, L"STATIC", nullptr, line, -1, w.separatorHighlight);
     if (SUCCEEDED(hr))
-        hr = CreateControl(dialog, 0, L"STATIC", texts::kDisclaimer, kLabelStyle, -1, w.lblDisclaimer);
+        hr = CreateControl(dialog, 0, L"STATIC", texts::kDisclaimer, kLabelStyle, -1, w.disclaimerLabel);
     if (FAILED(hr))
         return hr;
 
@@ -248,7 +252,8 @@ HRESULT AboutDialog::Build(HWND dialog)
     // higher in it shows: the controls in tab order, the white line over the
     // grey one.
     HWND previous = HWND_TOP;
-    for (HWND control : {w.cmdOK, w.picIcon, w.lblDisclaimer, w.lblTitle, w.line1[0], w.line1[1]}) {
+    for (HWND control :
+         {w.okButton, w.iconBox, w.disclaimerLabel, w.titleLabel, w.separatorHighlight, w.separatorShadow}) {
         if (!SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE))
             return LastError();
         previous = control;
@@ -258,10 +263,21 @@ HRESULT AboutDialog::Build(HWND dialog)
         return hr;
     if (hr = CentreOnScreen(dialog); FAILED(hr))
         return hr;
-    return Form_Load();
+    return OnLoad();
 }
 
+// The fonts, the icons and the places of everything for the dialog's DPI.
 HRESULT AboutDialog::ApplyDpi(UINT dpi)
+{
+    HRESULT hr = SetFontAndIcons(dpi);
+    if (SUCCEEDED(hr))
+        hr = PlaceControls(dpi);
+    if (SUCCEEDED(hr))
+        InvalidateRect(window_->dialog, nullptr, TRUE);
+    return hr;
+}
+
+HRESULT AboutDialog::SetFontAndIcons(UINT dpi)
 {
     Window& w = *window_;
     GdiObject<HFONT> font(CreateDefaultGuiFont(dpi));
@@ -272,9 +288,10 @@ HRESULT AboutDialog::ApplyDpi(UINT dpi)
         return LastError();
 
     const auto fontParam = reinterpret_cast<WPARAM>(font.get());
-    for (HWND window : {w.dialog, w.picIcon, w.cmdOK, w.line1[1], w.lblTitle, w.line1[0], w.lblDisclaimer})
+    for (HWND window :
+         {w.dialog, w.iconBox, w.okButton, w.separatorShadow, w.titleLabel, w.separatorHighlight, w.disclaimerLabel})
         SendMessageW(window, WM_SETFONT, fontParam, FALSE);
-    SendMessageW(w.picIcon, STM_SETICON, reinterpret_cast<WPARAM>(picture.get()), 0);
+    SendMessageW(w.iconBox, STM_SETICON, reinterpret_cast<WPARAM>(picture.get()), 0);
     SendMessageW(w.dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
     SendMessageW(w.dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
     // Nothing uses the previous font and icons any more.
@@ -282,7 +299,13 @@ HRESULT AboutDialog::ApplyDpi(UINT dpi)
     w.picture = std::move(picture);
     w.bigIcon = std::move(bigIcon);
     w.smallIcon = std::move(smallIcon);
+    return S_OK;
+}
 
+// The client area at its stored size, and every control at its place.
+HRESULT AboutDialog::PlaceControls(UINT dpi)
+{
+    Window& w = *window_;
     const auto& area = build_.aboutClientArea;
     RECT outer;
     HRESULT hr = OuterRect(w.dialog, {0, 0, TwipsToPixels(area.width, dpi), TwipsToPixels(area.height, dpi)}, dpi,
@@ -291,32 +314,32 @@ HRESULT AboutDialog::ApplyDpi(UINT dpi)
                                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
         hr = LastError();
 
-    // picIcon is as big as its picture inside its border, whatever its stored size.
+    // The icon box is as big as its picture inside its border, whatever its
+    // stored size.
     const int iconSize = ScalePixels(kIconSize, dpi);
     RECT iconBox;
     if (SUCCEEDED(hr))
-        hr = OuterRect(w.picIcon, {0, 0, iconSize, iconSize}, dpi, iconBox);
+        hr = OuterRect(w.iconBox, {0, 0, iconSize, iconSize}, dpi, iconBox);
     if (SUCCEEDED(hr)) {
-        const int left = TwipsToPixels(kPicIconPlace.x, dpi);
-        const int top = TwipsToPixels(kPicIconPlace.y, dpi);
-        hr = Place(w.picIcon, {left, top, left + iconBox.right - iconBox.left, top + iconBox.bottom - iconBox.top});
+        const int left = TwipsToPixels(kIconBoxPlace.x, dpi);
+        const int top = TwipsToPixels(kIconBoxPlace.y, dpi);
+        hr = Place(w.iconBox, {left, top, left + iconBox.right - iconBox.left, top + iconBox.bottom - iconBox.top});
     }
     if (SUCCEEDED(hr))
-        hr = Place(w.cmdOK, TwipsToPixels(kCmdOK, dpi));
-    for (size_t element = 0; SUCCEEDED(hr) && element < w.line1.size(); ++element) {
-        const TwipLine& line = element == 0 ? build_.line1Element0 : build_.line1Element1;
-        hr = Place(w.line1[element], LineRect(line, ScalePixels(kLine1Width[element], dpi), dpi));
-    }
+        hr = Place(w.okButton, TwipsToPixels(kOkButtonPlace, dpi));
     if (SUCCEEDED(hr))
-        hr = Place(w.lblTitle, TwipsToPixels(kLblTitle, dpi));
+        hr = Place(w.separatorHighlight, LineRect(build_.separatorHighlight, ScalePixels(kHighlightWidth, dpi), dpi));
     if (SUCCEEDED(hr))
-        hr = Place(w.lblDisclaimer, TwipsToPixels(kLblDisclaimer, dpi));
+        hr = Place(w.separatorShadow, LineRect(build_.separatorShadow, ScalePixels(kShadowWidth, dpi), dpi));
     if (SUCCEEDED(hr))
-        InvalidateRect(w.dialog, nullptr, TRUE);
+        hr = Place(w.titleLabel, TwipsToPixels(kTitleLabelPlace, dpi));
+    if (SUCCEEDED(hr))
+        hr = Place(w.disclaimerLabel, TwipsToPixels(kDisclaimerLabelPlace, dpi));
     return hr;
 }
 
-HRESULT AboutDialog::Form_Load()
+// The caption and the title line from the program's own version resource.
+HRESULT AboutDialog::OnLoad()
 {
     std::wstring title;
     HRESULT hr = ReadApplicationTitle(title);
@@ -331,10 +354,10 @@ HRESULT AboutDialog::Form_Load()
         return hr;
     if (hr = ReadVersionNumbers(major, minor); FAILED(hr))
         return hr;
-    return SetWindowTextW(window_->lblTitle, AboutTitleLine(title, major, minor).c_str()) ? S_OK : LastError();
+    return SetWindowTextW(window_->titleLabel, AboutTitleLine(title, major, minor).c_str()) ? S_OK : LastError();
 }
 
-void AboutDialog::cmdOK_Click()
+void AboutDialog::OnOk()
 {
     Unload(S_OK);
 }

@@ -1,3 +1,5 @@
+// The About dialog's caption and title line (about_texts.h).
+
 #include "about_texts.h"
 
 #include "texts.h"

@@ -1,9 +1,9 @@
+// The texts the About dialog composes from the application identity. No
+// window is needed for any of them.
 #pragma once
 
 #include <string>
 #include <string_view>
-
-// The texts the About dialog composes from the application identity.
 
 // The title bar: "Despre " and the application title.
 std::wstring AboutCaption(std::wstring_view title);

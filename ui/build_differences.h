@@ -1,25 +1,25 @@
+// Every value in which the NT-family build (Tarvolo) and the Windows 9x build
+// (Tarvolo9x) differ. Everything else is shared code.
 #pragma once
 
 #include "dpi.h"
 
 #include <windows.h>
 
-// Every value in which the NT-family build (Tarvolo) and the Windows 9x build
-// (Tarvolo9x) differ. Everything else is shared code.
 struct BuildDifferences {
     const wchar_t* programName;
     const wchar_t* mainWindowClass;
 
     // Main window.
     TwipSize clientArea;
-    TwipRect list1;
-    TwipRect label1;
-    bool label1WordWrap;  // otherwise Label1 grows to its longest line
-    TwipRect label5;
-    TwipRect label2;
-    TwipRect list2;
-    TwipRect ctlCD;
-    TwipRect command2;
+    TwipRect driveList;
+    TwipRect detailCaptions;
+    bool detailCaptionsWordWrap;  // otherwise the captions grow to their longest line
+    TwipRect detailValues;
+    TwipRect trackListCaption;
+    TwipRect trackList;
+    TwipRect cdControl;
+    TwipRect aboutButton;
 
     // The 9x build hides the CD control and empties the details before it
     // asks the drive service for anything; the NT build does it afterwards.
@@ -29,10 +29,11 @@ struct BuildDifferences {
     const wchar_t* cdControlDll;
     GUID cdControlLibId;
 
-    // About dialog.
+    // About dialog: its separator, a white highlight line over a grey shadow
+    // line.
     TwipSize aboutClientArea;
-    TwipLine line1Element1;
-    TwipLine line1Element0;
+    TwipLine separatorHighlight;
+    TwipLine separatorShadow;
 };
 
 extern const BuildDifferences kTarvolo;

@@ -1,3 +1,6 @@
+// The drive browser's texts from the drive service's and the CD control's
+// values (drive_text.h): drive and track lines, details columns, copies.
+
 #include "drive_text.h"
 
 #include "texts.h"
@@ -27,12 +30,7 @@ std::vector<std::wstring> Lines(const std::wstring& text)
 std::wstring DriveLine(const std::wstring& letter, long typeCode)
 {
     const bool known = typeCode >= 0 && typeCode < static_cast<long>(std::size(texts::kDriveTypes));
-    return L"Drive " + letter + L": " + texts::kDriveTypes[known ? typeCode : 0];
-}
-
-std::wstring LetterOfDriveLine(const std::wstring& line)
-{
-    return line.size() >= 7 ? line.substr(6, 1) : std::wstring();
+    return texts::kDriveLineBefore + letter + L": " + texts::kDriveTypes[known ? typeCode : 0];
 }
 
 std::wstring DetailsCaptions()
@@ -45,8 +43,9 @@ std::wstring DetailsCaptions()
 
 std::wstring DetailsValues(const DriveDetails& d)
 {
-    return d.letter + L"\n" + WholeMegabytes(d.freeBytes) + L" MB\n" + d.fileSystem + L"\n" +
-           std::to_wstring(d.serialNumber) + L"\n" + WholeMegabytes(d.totalBytes) + L" MB\n" + d.volumeName;
+    return d.letter + L"\n" + WholeMegabytes(d.freeBytes) + texts::kMegabytes + L"\n" + d.fileSystem + L"\n" +
+           std::to_wstring(d.serialNumber) + L"\n" + WholeMegabytes(d.totalBytes) + texts::kMegabytes + L"\n" +
+           d.volumeName;
 }
 
 std::wstring WholeMegabytes(double bytes)
@@ -75,18 +74,19 @@ std::wstring FormatDuration(short seconds)
 
 std::wstring TrackLine(const std::wstring& trackNumberText, short seconds)
 {
-    return L"Track" + trackNumberText + L"\t\t" + FormatDuration(seconds);
+    return texts::kTrackLineBefore + trackNumberText + L"\t\t" + FormatDuration(seconds);
 }
 
-std::wstring DriveListCopy(const std::wstring& driveLine, const std::wstring& captions, const std::wstring& values)
+// A value holding a line feed takes as many rows as it has lines, the rows
+// after its first without a caption, as the columns show it.
+std::wstring DriveListCopy(const std::wstring& driveLine, const DriveDetails* details)
 {
     std::wstring text = driveLine + L"\r\n";
-    const std::vector<std::wstring> valueLines = Lines(values);
-    if (valueLines.front() != LetterOfDriveLine(driveLine))
+    if (!details)
         return text;
-    const std::vector<std::wstring> captionLines = Lines(captions);
+    const std::vector<std::wstring> valueLines = Lines(DetailsValues(*details));
     for (size_t row = 0; row < valueLines.size(); ++row) {
-        std::wstring caption = row < captionLines.size() ? captionLines[row] : std::wstring();
+        std::wstring caption = row < std::size(texts::kDetailsCaptions) ? texts::kDetailsCaptions[row] : L"";
         caption.erase(caption.find_last_not_of(L' ') + 1);
         text += caption + L"\t" + valueLines[row] + L"\r\n";
     }

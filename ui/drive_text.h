@@ -1,7 +1,6 @@
-#pragma once
-
 // The texts the drive browser window shows, built from the values the drive
 // service and the CD control report. No window is needed for any of them.
+#pragma once
 
 #include <string>
 #include <vector>
@@ -9,10 +8,6 @@
 // "Drive " + letter + ": " + the Romanian text of the drive type code; a code
 // the window does not know reads "Tip necunoscut".
 std::wstring DriveLine(const std::wstring& letter, long typeCode);
-
-// The drive letter of a drive line: its 7th character, or "" when the line is
-// shorter than that.
-std::wstring LetterOfDriveLine(const std::wstring& line);
 
 struct DriveDetails {
     std::wstring letter;
@@ -41,11 +36,10 @@ std::wstring FormatDuration(short seconds);
 // for, so it is passed in as text.
 std::wstring TrackLine(const std::wstring& trackNumberText, short seconds);
 
-// What is copied from the drive list: the drive's line, then "caption\tvalue"
-// for each row of the details columns, the caption without its trailing
-// blanks, when the details shown are the drive's (the values column starts
-// with its letter). Every line ends in CRLF.
-std::wstring DriveListCopy(const std::wstring& driveLine, const std::wstring& captions, const std::wstring& values);
+// What is copied from the drive list: the drive's line, then, when the
+// drive's details are on show, "caption\tvalue" for each row of the details
+// columns, the caption without its trailing blanks. Every line ends in CRLF.
+std::wstring DriveListCopy(const std::wstring& driveLine, const DriveDetails* details);
 
 // What is copied from the track list: every track line, then the CD
 // control's summary lines. Every line ends in CRLF; nothing to copy is "".

@@ -1,3 +1,5 @@
+// The message that reports a failed call (failure_report.h).
+
 #include "failure_report.h"
 
 #include "status.h"

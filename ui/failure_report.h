@@ -1,3 +1,5 @@
+// The message that reports a failed call, at start-up or in the drive
+// browser.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,6 @@
+// The program's title, version numbers and icon (identity.h), read from its
+// own resources.
+
 #include "identity.h"
 
 #include "dll_search.h"

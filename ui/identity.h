@@ -1,3 +1,5 @@
+// Who the program is: its title and version from its version resource, and
+// its icon.
 #pragma once
 
 #include <windows.h>

@@ -50,7 +50,7 @@ HRESULT MainWindow::Create(const BuildDifferences& build, MainWindowParts parts,
     if (!CreateWindowExW(0, build.mainWindowClass, created->applicationTitle_.c_str(), kWindowStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), created.get()))
         return FAILED(created->createStatus_) ? created->createStatus_ : LastError();
-    if (const HRESULT hr = created->Form_Load(); FAILED(hr))
+    if (const HRESULT hr = created->OnLoad(); FAILED(hr))
         return hr;
 
     // The client area, not the outer window, has the stored size.
@@ -98,7 +98,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case DM_GETDEFID:
         // Enter presses the button that has the focus, as in a dialog.
-        if (const HWND focus = GetFocus(); focus == command1 || focus == command2)
+        if (const HWND focus = GetFocus(); focus == searchButton_ || focus == aboutButton_)
             return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
         return 0;
     case WM_ACTIVATE:
@@ -108,7 +108,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_SETFOCUS:
-        SetFocus(focusOnReturn_ && IsWindow(focusOnReturn_) ? focusOnReturn_ : command1);
+        SetFocus(focusOnReturn_ && IsWindow(focusOnReturn_) ? focusOnReturn_ : searchButton_);
         return 0;
     case WM_CLOSE:
         if (handlerRunning_) {
@@ -137,7 +137,7 @@ HRESULT MainWindow::OnCreate()
     bigIcon_.reset(LoadProgramIcon(SystemMetricForDpi(SM_CXICON, dpi_)));
     smallIcon_.reset(LoadProgramIcon(SystemMetricForDpi(SM_CXSMICON, dpi_)));
     ACCEL keys[] = {
-        {FVIRTKEY, VK_F5, kCommand1},
+        {FVIRTKEY, VK_F5, kSearchButton},
         {FVIRTKEY | FCONTROL, 'C', kCopy},
     };
     accelerators_.reset(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
@@ -155,8 +155,8 @@ void MainWindow::OnCommand(int id, int notification)
     // the About dialog brings the open one to the front; a close asked for
     // meanwhile comes after the handler.
     if (handlerRunning_) {
-        if (id == kCommand2 && notification == BN_CLICKED && frmDespre)
-            frmDespre->BringToFront();
+        if (id == kAboutButton && notification == BN_CLICKED && aboutDialog_)
+            aboutDialog_->BringToFront();
         return;
     }
     handlerRunning_ = true;
@@ -172,17 +172,17 @@ void MainWindow::OnCommand(int id, int notification)
 
     // F5 presses "Cauta Drive"; Ctrl+C copies the list that has the focus.
     constexpr int kFromAccelerator = 1;
-    if (id == kCommand1 && (notification == BN_CLICKED || notification == kFromAccelerator)) {
-        Command1_Click();
+    if (id == kSearchButton && (notification == BN_CLICKED || notification == kFromAccelerator)) {
+        OnSearch();
     } else if (id == kCopy && notification == kFromAccelerator) {
         Copy(CopyText(GetFocus()));
-    } else if (id == kCommand2 && notification == BN_CLICKED) {
-        Command2_Click();
-    } else if (id == kList1 && notification == LBN_SELCHANGE) {
-        const int selected = ListBox_GetCurSel(list1);
-        if (selected != list1Index_) {
-            list1Index_ = selected;
-            List1_Click();
+    } else if (id == kAboutButton && notification == BN_CLICKED) {
+        OnAbout();
+    } else if (id == kDriveList && notification == LBN_SELCHANGE) {
+        const int selected = ListBox_GetCurSel(driveList_);
+        if (selected != driveLineAsked_) {
+            driveLineAsked_ = selected;
+            OnDriveSelected();
         }
     }
 }
@@ -195,7 +195,7 @@ bool MainWindow::TranslateWindowKeys(MSG& message) const
 void MainWindow::OnDestroy()
 {
     // The control goes before the window it sits on.
-    ctlCD.reset();
+    cdControl_.reset();
     hwnd_ = nullptr;
     // A window that never came up ends nothing: its caller reports why, and
     // a pending quit would close that report at once.

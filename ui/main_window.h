@@ -1,30 +1,41 @@
+// The drive browser window: its controls, its handlers and the state they
+// share. main_window*.cpp hold its parts.
 #pragma once
 
 #include "build_differences.h"
 #include "cd_control.h"
 #include "drive_service.h"
+#include "drive_text.h"
 #include "handles.h"
 
 #include <windows.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class AboutDialog;
 
 // Child window identifiers of the drive browser window. None is IDOK or
 // IDCANCEL, so Enter or Esc outside a button presses nothing.
+// They are numbered in the order the controls are made, which is their tab
+// order.
 enum MainWindowControl : int {
-    kLabel1 = 101,  // captions column of the details
-    kCommand1,      // "Cauta Drive"
-    kList1,         // the drive list
-    kList2,         // the track list
-    kCommand2,      // "Despre program"
-    kLabel2,
-    kLabel3,
-    kLabel5,  // values column of the details
+    kDetailCaptions = 101,  // the captions column of a drive's details
+    kSearchButton,          // "Cauta Drive"
+    kDriveList,
+    kTrackList,
+    kAboutButton,  // "Despre program"
+    kTrackListCaption,
+    kDriveListCaption,
+    kDetailValues,  // the values column of a drive's details
 };
+
+// Each line of the drive list keeps its drive's letter beside it, as its item
+// data. The letter of a line, or "" where the list has no such line; it can be
+// read from another process too.
+std::wstring DriveLetterOfLine(HWND driveList, int line);
 
 // A command of the drive browser that no control gives: copying what a list
 // shows (Ctrl+C and the lists' menu).
@@ -41,7 +52,7 @@ struct MainWindowParts {
 // The drive browser: the drive list, a drive's details and a CD's tracks.
 class MainWindow {
 public:
-    // Builds the window and its controls, runs Form_Load and leaves the
+    // Builds the window and its controls, runs OnLoad and leaves the
     // window hidden, centred on the screen. Closing the window posts WM_QUIT;
     // a window whose creation failed posts nothing.
     static HRESULT Create(const BuildDifferences& build, MainWindowParts parts, std::unique_ptr<MainWindow>& window);
@@ -78,24 +89,27 @@ private:
     std::wstring CopyText(HWND list) const;
     void Copy(const std::wstring& text) const;
 
-    // Handlers, named after their control and event, and their steps
+    // The handlers, one for each thing a user does, and their steps
     // (main_window_handlers.cpp).
-    HRESULT Form_Load();
-    void Command1_Click();
-    void List1_Click();
-    void Command2_Click();
+    HRESULT OnLoad();
+    void OnSearch();
+    void OnDriveSelected();
+    void OnAbout();
 
     bool SearchDrives();
     bool AddDriveLines();
+    bool AddDriveLine(const std::wstring& letter, long typeCode);
     bool ShowSelectedDrive();
     bool ShowTracks(const std::wstring& letter);
-    bool ListTracks(const std::wstring& letter);
-    bool ShowDetails(Drive& drive);
+    bool ListTracks(const std::wstring& letter, short& trackCount);
+    bool ReadDetails(Drive& drive, DriveDetails& details);
+    bool ShowDetails(const DriveDetails& details);
     bool ClearDetails();
     bool SetCdControlVisible(bool visible);
-    bool EnsureFso();
+    bool EnsureDriveService();
     bool SetLabelText(HWND label, const std::wstring& text);
-    bool AddListItem(HWND list, const std::wstring& text, const wchar_t* whatFailed);
+    // The index the list gave the new line, or -1 after the failure was shown.
+    int AddListItem(HWND list, const std::wstring& text, const wchar_t* whatFailed);
 
     // Shows the error message box when status is a failure.
     bool Check(HRESULT status, const wchar_t* whatFailed);
@@ -115,30 +129,32 @@ private:
     UniqueIcon smallIcon_;
     UniqueAccelerators accelerators_;
 
-    HWND label1 = nullptr;
-    HWND command1 = nullptr;
-    HWND list1 = nullptr;
-    HWND list2 = nullptr;
-    HWND command2 = nullptr;
-    HWND label2 = nullptr;
-    HWND label3 = nullptr;
-    HWND label5 = nullptr;
-    std::unique_ptr<CdControl> ctlCD;
-    bool label1AutoSize_ = false;
+    HWND detailCaptions_ = nullptr;
+    HWND searchButton_ = nullptr;
+    HWND driveList_ = nullptr;
+    HWND trackList_ = nullptr;
+    HWND aboutButton_ = nullptr;
+    HWND trackListCaption_ = nullptr;
+    HWND driveListCaption_ = nullptr;
+    HWND detailValues_ = nullptr;
+    std::unique_ptr<CdControl> cdControl_;
+    // The captions column sizes itself to its text once the window is loaded.
+    bool detailCaptionsAutoSize_ = false;
     HWND focusOnReturn_ = nullptr;
-    // The line of List1 whose details were asked for last: a click on the
-    // line already selected runs nothing.
-    int list1Index_ = -1;
+    // The line of the drive list whose details were asked for last: a click
+    // on the line already selected runs nothing.
+    int driveLineAsked_ = -1;
     bool handlerRunning_ = false;
     bool closeRequested_ = false;
     bool quitOnDestroy_ = false;
 
     // The window-level state the handlers share.
-    std::shared_ptr<DriveService> fso;
+    std::shared_ptr<DriveService> driveService_;
     std::shared_ptr<DriveCollection> drives;
     std::shared_ptr<Drive> currentDrive;
-    short trackCount = 0;
-    short trackNo = 0;
+    // The details the columns show, which the copy reads; none while they
+    // are empty.
+    std::optional<DriveDetails> detailsOnShow_;
 
-    std::unique_ptr<AboutDialog> frmDespre;
+    std::unique_ptr<AboutDialog> aboutDialog_;
 };

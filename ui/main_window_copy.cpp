@@ -37,7 +37,7 @@ POINT KeyboardMenuPlace(HWND list)
 // place is x and y both -1.
 bool MainWindow::OnContextMenu(HWND list, LPARAM position)
 {
-    if (list != list1 && list != list2)
+    if (list != driveList_ && list != trackList_)
         return false;
     POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     if (at.x == -1 && at.y == -1)
@@ -52,20 +52,24 @@ bool MainWindow::OnContextMenu(HWND list, LPARAM position)
     return true;
 }
 
-// The drive list: the selected drive's line, with its details when they are
-// on show. The track list: its lines and the CD control's summary.
+// The drive list: the selected drive's line, with its details when those on
+// show are that drive's. The track list: its lines and the CD control's
+// summary.
 std::wstring MainWindow::CopyText(HWND list) const
 {
-    if (list == list1) {
-        const int selected = ListBox_GetCurSel(list1);
-        return selected < 0 ? std::wstring()
-                            : DriveListCopy(ListItemText(list1, selected), WindowText(label1), WindowText(label5));
+    if (list == driveList_) {
+        const int selected = ListBox_GetCurSel(driveList_);
+        if (selected < 0)
+            return {};
+        const bool detailsOfThisDrive = detailsOnShow_ &&
+                                        detailsOnShow_->letter == DriveLetterOfLine(driveList_, selected);
+        return DriveListCopy(ListItemText(driveList_, selected), detailsOfThisDrive ? &*detailsOnShow_ : nullptr);
     }
-    if (list == list2) {
+    if (list == trackList_) {
         std::wstring summary;
-        if (FAILED(ctlCD->VisibleSummary(summary)))
+        if (FAILED(cdControl_->VisibleSummary(summary)))
             summary.clear();
-        return TrackListCopy(ListItems(list2), summary);
+        return TrackListCopy(ListItems(trackList_), summary);
     }
     return {};
 }

@@ -8,25 +8,31 @@
 #include "failure_report.h"
 #include "status.h"
 #include "texts.h"
-#include "window_text.h"
 
 #include <windowsx.h>
 
 #include <climits>
 
-HRESULT MainWindow::Form_Load()
+std::wstring DriveLetterOfLine(HWND driveList, int line)
 {
-    label1AutoSize_ = true;
-    SizeLabelToText(label1, build_.label1WordWrap);
-    if (!SetWindowTextW(command1, texts::kCommand1))
+    const LRESULT letter = SendMessageW(driveList, LB_GETITEMDATA, line, 0);
+    return letter == LB_ERR || letter == 0 ? std::wstring() : std::wstring(1, static_cast<wchar_t>(letter));
+}
+
+// What the window does once it is made, before it shows.
+HRESULT MainWindow::OnLoad()
+{
+    detailCaptionsAutoSize_ = true;
+    SizeLabelToText(detailCaptions_, build_.detailCaptionsWordWrap);
+    if (!SetWindowTextW(searchButton_, texts::kSearchButton))
         return LastError();
-    EnableWindow(list1, TRUE);
-    ShowWindow(list2, SW_SHOW);
+    EnableWindow(driveList_, TRUE);
+    ShowWindow(trackList_, SW_SHOW);
     return S_OK;
 }
 
 // The drive search: lists every drive of the machine, one line each.
-void MainWindow::Command1_Click()
+void MainWindow::OnSearch()
 {
     SearchDrives();
     drives = nullptr;
@@ -37,12 +43,12 @@ bool MainWindow::SearchDrives()
 {
     if (build_.searchClearsDetailsFirst && (!SetCdControlVisible(false) || !ClearDetails()))
         return false;
-    if (!EnsureFso() || !CheckSearchCall(fso->Drives(drives), texts::kDrivesFailed))
+    if (!EnsureDriveService() || !CheckSearchCall(driveService_->Drives(drives), texts::kDrivesFailed))
         return false;
-    EnableWindow(list1, TRUE);
-    ListBox_ResetContent(list1);
-    list1Index_ = -1;
-    ListBox_ResetContent(list2);
+    EnableWindow(driveList_, TRUE);
+    ListBox_ResetContent(driveList_);
+    driveLineAsked_ = -1;
+    ListBox_ResetContent(trackList_);
     if (!build_.searchClearsDetailsFirst && (!ClearDetails() || !SetCdControlVisible(false)))
         return false;
     return AddDriveLines();
@@ -66,13 +72,23 @@ bool MainWindow::AddDriveLines()
             typeCode = kUnknownDriveType;
         else if (!CheckSearchCall(hr, texts::kDriveTypeFailed))
             return false;
-        if (!AddListItem(list1, DriveLine(letter, typeCode), texts::kAddDriveFailed))
+        if (!AddDriveLine(letter, typeCode))
             return false;
     }
 }
 
+// The sorted list gives the line its place; the letter goes with it.
+bool MainWindow::AddDriveLine(const std::wstring& letter, long typeCode)
+{
+    const int line = AddListItem(driveList_, DriveLine(letter, typeCode), texts::kAddDriveFailed);
+    if (line < 0)
+        return false;
+    ListBox_SetItemData(driveList_, line, letter.empty() ? L'\0' : letter.front());
+    return true;
+}
+
 // The drive details: a click on a line of the drive list.
-void MainWindow::List1_Click()
+void MainWindow::OnDriveSelected()
 {
     ShowSelectedDrive();
     currentDrive = nullptr;
@@ -80,11 +96,11 @@ void MainWindow::List1_Click()
 
 bool MainWindow::ShowSelectedDrive()
 {
-    const int index = ListBox_GetCurSel(list1);
-    if (index < 0)
+    const int line = ListBox_GetCurSel(driveList_);
+    if (line < 0)
         return false;
-    const std::wstring letter = LetterOfDriveLine(ListItemText(list1, index));
-    if (!EnsureFso() || !CheckDriveCall(fso->GetDrive(letter, currentDrive), texts::kGetDriveFailed))
+    const std::wstring letter = DriveLetterOfLine(driveList_, line);
+    if (!EnsureDriveService() || !CheckDriveCall(driveService_->GetDrive(letter, currentDrive), texts::kGetDriveFailed))
         return false;
     const std::shared_ptr<Drive> drive = currentDrive;  // the working reference
     bool ready = false;
@@ -94,11 +110,13 @@ bool MainWindow::ShowSelectedDrive()
         parts_.messageBox(hwnd_, texts::kNotReady, applicationTitle_, MB_OK);
         return true;
     }
-    return ShowTracks(letter) && ShowDetails(*drive);
+    DriveDetails details;
+    return ShowTracks(letter) && ReadDetails(*drive, details) && ShowDetails(details);
 }
 
 // The CD steps: for a CD-ROM drive, its disc's tracks in the track list and
-// the CD control shown; for any other drive, neither.
+// the CD control shown; for any other drive, and for a disc of one track or
+// none, neither. The drive's type is asked for twice, once for each step.
 bool MainWindow::ShowTracks(const std::wstring& letter)
 {
     long typeCode = 0;
@@ -108,39 +126,40 @@ bool MainWindow::ShowTracks(const std::wstring& letter)
         return false;
     if (!CheckDriveCall(currentDrive->DriveType(typeCode), texts::kDriveTypeFailed))
         return false;
+    short trackCount = 0;
     if (typeCode == kCdRomDriveType) {
-        if (!ListTracks(letter))
+        if (!ListTracks(letter, trackCount))
             return false;
     } else {
-        ListBox_ResetContent(list2);
+        ListBox_ResetContent(trackList_);
     }
     if (trackCount <= 1) {
-        ShowWindow(list2, SW_SHOW);
-        ListBox_ResetContent(list2);
+        ShowWindow(trackList_, SW_SHOW);
+        ListBox_ResetContent(trackList_);
         return SetCdControlVisible(false);
     }
     return true;
 }
 
-bool MainWindow::ListTracks(const std::wstring& letter)
+// Lists the disc's tracks and gives their count as the control reported it.
+bool MainWindow::ListTracks(const std::wstring& letter, short& trackCount)
 {
     // The list is emptied first, so that listing a disc again never shows
     // its tracks twice.
-    ListBox_ResetContent(list2);
-    short count = 0;
-    if (!Check(ctlCD->SetDrive(letter), texts::kCdDriveFailed) ||
-        !Check(ctlCD->TrackCount(count), texts::kTrackCountFailed))
+    ListBox_ResetContent(trackList_);
+    if (!Check(cdControl_->SetDrive(letter), texts::kCdDriveFailed) ||
+        !Check(cdControl_->TrackCount(trackCount), texts::kTrackCountFailed))
         return false;
-    trackCount = count;
-    const short bound = trackCount;
-    for (trackNo = 1; trackNo <= bound; ++trackNo) {
-        ShowWindow(list2, SW_SHOW);
+    // The control may change the track number it is given: the listing goes
+    // on from the number it leaves.
+    for (short trackNo = 1; trackNo <= trackCount; ++trackNo) {
+        ShowWindow(trackList_, SW_SHOW);
         if (!SetCdControlVisible(true))
             return false;
         const std::wstring number = SignedDecimal(trackNo);
         short seconds = 0;
-        if (!Check(ctlCD->TrackLength(trackNo, seconds), texts::kTrackLengthFailed) ||
-            !AddListItem(list2, TrackLine(number, seconds), texts::kAddTrackFailed))
+        if (!Check(cdControl_->TrackLength(trackNo, seconds), texts::kTrackLengthFailed) ||
+            AddListItem(trackList_, TrackLine(number, seconds), texts::kAddTrackFailed) < 0)
             return false;
         // The 16-bit counter stops at its largest value instead of wrapping.
         if (trackNo == SHRT_MAX)
@@ -149,54 +168,64 @@ bool MainWindow::ListTracks(const std::wstring& letter)
     return true;
 }
 
-bool MainWindow::ShowDetails(Drive& drive)
+bool MainWindow::ReadDetails(Drive& drive, DriveDetails& details)
 {
-    DriveDetails details;
-    if (!CheckDriveCall(drive.DriveLetter(details.letter), texts::kDetailsFailed) ||
-        !CheckDriveCall(drive.FreeSpace(details.freeBytes), texts::kDetailsFailed) ||
-        !CheckDriveCall(drive.FileSystem(details.fileSystem), texts::kDetailsFailed) ||
-        !CheckDriveCall(drive.SerialNumber(details.serialNumber), texts::kDetailsFailed) ||
-        !CheckDriveCall(drive.TotalSize(details.totalBytes), texts::kDetailsFailed) ||
-        !CheckDriveCall(drive.VolumeName(details.volumeName), texts::kDetailsFailed))
-        return false;
-    return SetLabelText(label1, DetailsCaptions()) && SetLabelText(label5, DetailsValues(details));
+    return CheckDriveCall(drive.DriveLetter(details.letter), texts::kDetailsFailed) &&
+           CheckDriveCall(drive.FreeSpace(details.freeBytes), texts::kDetailsFailed) &&
+           CheckDriveCall(drive.FileSystem(details.fileSystem), texts::kDetailsFailed) &&
+           CheckDriveCall(drive.SerialNumber(details.serialNumber), texts::kDetailsFailed) &&
+           CheckDriveCall(drive.TotalSize(details.totalBytes), texts::kDetailsFailed) &&
+           CheckDriveCall(drive.VolumeName(details.volumeName), texts::kDetailsFailed);
 }
 
-void MainWindow::Command2_Click()
+// The details are on show once both columns hold them.
+bool MainWindow::ShowDetails(const DriveDetails& details)
 {
-    if (!frmDespre)
-        frmDespre = std::make_unique<AboutDialog>(build_);
-    Check(frmDespre->ShowModal(hwnd_), texts::kAboutFailed);
+    detailsOnShow_.reset();
+    if (!SetLabelText(detailCaptions_, DetailsCaptions()) || !SetLabelText(detailValues_, DetailsValues(details)))
+        return false;
+    detailsOnShow_ = details;
+    return true;
+}
+
+void MainWindow::OnAbout()
+{
+    if (!aboutDialog_)
+        aboutDialog_ = std::make_unique<AboutDialog>(build_);
+    Check(aboutDialog_->ShowModal(hwnd_), texts::kAboutFailed);
 }
 
 bool MainWindow::ClearDetails()
 {
-    return SetLabelText(label1, L"") && SetLabelText(label5, L"");
+    detailsOnShow_.reset();
+    return SetLabelText(detailCaptions_, L"") && SetLabelText(detailValues_, L"");
 }
 
 bool MainWindow::SetCdControlVisible(bool visible)
 {
-    return Check(ctlCD->SetVisible(visible), texts::kCdVisibleFailed);
+    return Check(cdControl_->SetVisible(visible), texts::kCdVisibleFailed);
 }
 
-bool MainWindow::EnsureFso()
+bool MainWindow::EnsureDriveService()
 {
-    return fso || Check(parts_.createDriveService(fso), texts::kServiceFailed);
+    return driveService_ || Check(parts_.createDriveService(driveService_), texts::kServiceFailed);
 }
 
 bool MainWindow::SetLabelText(HWND label, const std::wstring& text)
 {
     if (!Check(SetWindowTextW(label, text.c_str()) ? S_OK : LastError(), texts::kShowDetailsFailed))
         return false;
-    if (label == label1 && label1AutoSize_)
-        SizeLabelToText(label1, build_.label1WordWrap);
+    if (label == detailCaptions_ && detailCaptionsAutoSize_)
+        SizeLabelToText(detailCaptions_, build_.detailCaptionsWordWrap);
     return true;
 }
 
-bool MainWindow::AddListItem(HWND list, const std::wstring& text, const wchar_t* whatFailed)
+int MainWindow::AddListItem(HWND list, const std::wstring& text, const wchar_t* whatFailed)
 {
     const LRESULT added = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    return Check(added == LB_ERRSPACE ? E_OUTOFMEMORY : added == LB_ERR ? E_FAIL : S_OK, whatFailed);
+    if (!Check(added == LB_ERRSPACE ? E_OUTOFMEMORY : added == LB_ERR ? E_FAIL : S_OK, whatFailed))
+        return -1;
+    return static_cast<int>(added);
 }
 
 bool MainWindow::Check(HRESULT status, const wchar_t* whatFailed)

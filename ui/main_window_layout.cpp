@@ -14,8 +14,8 @@
 namespace {
 
 // Places of the controls that both builds share.
-constexpr TwipRect kLabel3Place = {1200, 240, 972, 192};
-constexpr TwipRect kCommand1Place = {2880, 4680, 1212, 372};
+constexpr TwipRect kDriveListCaptionPlace = {1200, 240, 972, 192};
+constexpr TwipRect kSearchButtonPlace = {2880, 4680, 1212, 372};
 
 }  // namespace
 
@@ -25,24 +25,25 @@ HRESULT MainWindow::CreateControls()
         return CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     };
-    constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
-    constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
-    constexpr DWORD kList = WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+    constexpr DWORD kLabelStyle = SS_LEFT | SS_NOPREFIX;
+    constexpr DWORD kButtonStyle = WS_TABSTOP | BS_PUSHBUTTON;
+    constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+    const DWORD captionsStyle = build_.detailCaptionsWordWrap ? kLabelStyle : SS_LEFTNOWORDWRAP | SS_NOPREFIX;
 
     // Created in tab order, so that the z-order is the tab order.
-    label1 = child(L"STATIC", L"", build_.label1WordWrap ? kLabel : SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kLabel1);
-    command1 = child(L"BUTTON", texts::kCommand1, kButton, 0, kCommand1);
-    list1 = child(L"LISTBOX", L"", kList | LBS_SORT | LBS_NOTIFY, WS_EX_CLIENTEDGE, kList1);
-    if (!label1 || !command1 || !list1)
+    detailCaptions_ = child(L"STATIC", L"", captionsStyle, 0, kDetailCaptions);
+    searchButton_ = child(L"BUTTON", texts::kSearchButton, kButtonStyle, 0, kSearchButton);
+    driveList_ = child(L"LISTBOX", L"", kListStyle | LBS_SORT | LBS_NOTIFY, WS_EX_CLIENTEDGE, kDriveList);
+    if (!detailCaptions_ || !searchButton_ || !driveList_)
         return LastError();
-    if (const HRESULT hr = parts_.createCdControl(hwnd_, TwipsToPixels(build_.ctlCD, dpi_), ctlCD); FAILED(hr))
+    if (const HRESULT hr = parts_.createCdControl(hwnd_, TwipsToPixels(build_.cdControl, dpi_), cdControl_); FAILED(hr))
         return hr;
-    list2 = child(L"LISTBOX", L"", kList | LBS_USETABSTOPS, WS_EX_CLIENTEDGE, kList2);
-    command2 = child(L"BUTTON", texts::kCommand2, kButton, 0, kCommand2);
-    label2 = child(L"STATIC", texts::kLabel2, kLabel, 0, kLabel2);
-    label3 = child(L"STATIC", texts::kLabel3, kLabel, 0, kLabel3);
-    label5 = child(L"STATIC", L"", kLabel, 0, kLabel5);
-    if (!list2 || !command2 || !label2 || !label3 || !label5)
+    trackList_ = child(L"LISTBOX", L"", kListStyle | LBS_USETABSTOPS, WS_EX_CLIENTEDGE, kTrackList);
+    aboutButton_ = child(L"BUTTON", texts::kAboutButton, kButtonStyle, 0, kAboutButton);
+    trackListCaption_ = child(L"STATIC", texts::kTrackListCaption, kLabelStyle, 0, kTrackListCaption);
+    driveListCaption_ = child(L"STATIC", texts::kDriveListCaption, kLabelStyle, 0, kDriveListCaption);
+    detailValues_ = child(L"STATIC", L"", kLabelStyle, 0, kDetailValues);
+    if (!trackList_ || !aboutButton_ || !trackListCaption_ || !driveListCaption_ || !detailValues_)
         return LastError();
     NameListsForScreenReaders();
     PlaceControls();
@@ -59,7 +60,8 @@ void MainWindow::NameListsForScreenReaders()
     if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
                                 reinterpret_cast<void**>(names.GetAddressOf()))))
         return;
-    for (const auto& [list, name] : {std::pair{list1, texts::kLabel3}, std::pair{list2, texts::kLabel2}}) {
+    for (const auto& [list, name] :
+         {std::pair{driveList_, texts::kDriveListCaption}, std::pair{trackList_, texts::kTrackListCaption}}) {
         if (FAILED(names->SetHwndPropStr(list, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME, name)))
             return;
     }
@@ -72,8 +74,14 @@ void MainWindow::PlaceControls()
         HWND control;
         TwipRect place;
     } places[] = {
-        {label1, build_.label1},     {command1, kCommand1Place}, {list1, build_.list1},  {list2, build_.list2},
-        {command2, build_.command2}, {label2, build_.label2},    {label3, kLabel3Place}, {label5, build_.label5},
+        {detailCaptions_, build_.detailCaptions},
+        {searchButton_, kSearchButtonPlace},
+        {driveList_, build_.driveList},
+        {trackList_, build_.trackList},
+        {aboutButton_, build_.aboutButton},
+        {trackListCaption_, build_.trackListCaption},
+        {driveListCaption_, kDriveListCaptionPlace},
+        {detailValues_, build_.detailValues},
     };
     for (const auto& p : places) {
         const RECT r = TwipsToPixels(p.place, dpi_);
@@ -81,10 +89,10 @@ void MainWindow::PlaceControls()
         SetWindowPos(p.control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    SizeLabelToText(label2, false);
-    SizeLabelToText(label3, false);
-    if (label1AutoSize_)
-        SizeLabelToText(label1, build_.label1WordWrap);
+    SizeLabelToText(trackListCaption_, false);
+    SizeLabelToText(driveListCaption_, false);
+    if (detailCaptionsAutoSize_)
+        SizeLabelToText(detailCaptions_, build_.detailCaptionsWordWrap);
 }
 
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested)
@@ -110,7 +118,7 @@ void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested)
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     PlaceControls();
-    Check(ctlCD->Move(TwipsToPixels(build_.ctlCD, dpi_)), texts::kLayoutFailed);
+    Check(cdControl_->Move(TwipsToPixels(build_.cdControl, dpi_)), texts::kLayoutFailed);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

@@ -1,15 +1,17 @@
-#pragma once
-
 // Every text the program shows, in Romanian: the windows' captions and
 // labels, the drive browser's words and its messages.
+#pragma once
 
 namespace texts {
 
 // The drive browser.
-inline constexpr wchar_t kCommand1[] = L"Cauta Drive";
-inline constexpr wchar_t kCommand2[] = L"Despre program";
-inline constexpr wchar_t kLabel2[] = L"Lista Track-uri";
-inline constexpr wchar_t kLabel3[] = L"Lista Drive-uri";
+inline constexpr wchar_t kSearchButton[] = L"Cauta Drive";
+inline constexpr wchar_t kAboutButton[] = L"Despre program";
+inline constexpr wchar_t kTrackListCaption[] = L"Lista Track-uri";
+inline constexpr wchar_t kDriveListCaption[] = L"Lista Drive-uri";
+
+// A drive line: this, the drive's letter, ": " and the text of its type.
+inline constexpr wchar_t kDriveLineBefore[] = L"Drive ";
 
 // The drive types, by the service's code 0 to 5.
 inline constexpr const wchar_t* kDriveTypes[] = {
@@ -21,6 +23,11 @@ inline constexpr const wchar_t* kDetailsCaptions[] = {
     L"Specificatii Drive ", L"Spatiul Liber: ", L"Sistem de Fisiere: ",
     L"Numar Serial: ",      L"Spatiul Total: ", L"Nume Volum: ",
 };
+
+// After a size in whole megabytes in the values column.
+inline constexpr wchar_t kMegabytes[] = L" MB";
+// A track line: this, the track's number, two tabs and its length.
+inline constexpr wchar_t kTrackLineBefore[] = L"Track";
 
 inline constexpr wchar_t kNotReady[] = L"Drive-ul nu este accesibil";
 // The item of the lists' menu.

@@ -60,12 +60,18 @@ private:
 };
 
 const std::string kThreeTracks = "audio 150\naudio 18525\naudio 36300\nlead-out 54000\n";
+const std::string kTwoTracks = "audio 150\naudio 4650\nlead-out 9150\n";
 
-std::wstring TrackLine(int number, const wchar_t* duration)
+// The track list's lines for tracks of these lengths, numbered from 1.
+Lines TrackLines(const std::vector<const wchar_t*>& lengths)
 {
-    return L"Track " + std::to_wstring(number) + L"\t\t " + duration;
+    Lines lines;
+    for (const wchar_t* length : lengths)
+        lines.push_back(L"Track " + std::to_wstring(lines.size() + 1) + L"\t\t " + length);
+    return lines;
 }
 
+// Every test starts with Enter, which lists the drives.
 class CdListing : public InputTest {
 protected:
     void SetUp() override
@@ -73,13 +79,10 @@ protected:
         ASSERT_TRUE(d.Exists() && x.Exists())
             << "the test prefix has no emulated CD-ROM drives D and X (scripts/make_test_prefix.sh makes them)";
         ASSERT_NO_FATAL_FAILURE(InputTest::SetUp());
-        Key(VK_RETURN);
-        ASSERT_TRUE(WaitFor([&] { return LineCount() == kTestDrives.size(); })) << "Enter listed no drives";
+        ASSERT_TRUE(Search()) << "Enter listed no drives";
         cd = FindWindowExW(main, nullptr, DIVAZID_WINDOW_CLASS, nullptr);
         ASSERT_TRUE(cd) << "no CD control on the main window";
     }
-
-    Lines Tracks() const { return ListLines(Control(kList2)); }
 
     bool CdShown() const { return IsWindowVisible(cd) != FALSE; }
 
@@ -87,23 +90,9 @@ protected:
     // line already selected would run nothing), and the listing it makes.
     void List(wchar_t letter)
     {
-        ClickLine(kLabelledDrive);
-        ASSERT_TRUE(WaitForDetailsOf(kLabelledDrive));
+        ASSERT_TRUE(Show(kLabelledDrive));
         EXPECT_TRUE(Tracks().empty() && !CdShown()) << "a fixed disc left a track list or the CD control";
-        ClickLine(letter);
-        ASSERT_TRUE(WaitForDetailsOf(letter)) << "a click on drive " << char(letter) << " showed no details";
-    }
-
-    // Lists the drive's disc again until it shows its tracks: a read given
-    // up on may still hold the drive for a moment.
-    void ListUntil(wchar_t letter, size_t tracks)
-    {
-        for (const ULONGLONG end = GetTickCount64() + 5000; GetTickCount64() < end;) {
-            ASSERT_NO_FATAL_FAILURE(List(letter));
-            if (Tracks().size() == tracks)
-                return;
-        }
-        FAIL() << "drive " << char(letter) << " never listed its " << tracks << " tracks";
+        ASSERT_TRUE(Show(letter)) << "a click on drive " << char(letter) << " showed no details";
     }
 
     std::string ProgramName() const
@@ -117,23 +106,20 @@ protected:
     HWND cd = nullptr;
 };
 
-TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
+TEST_P(CdListing, ControlStandsAtItsStoredPlace)
 {
-    RECT place{};
-    GetWindowRect(cd, &place);
-    MapWindowPoints(HWND_DESKTOP, main, reinterpret_cast<POINT*>(&place), 2);
-    const RECT stored = TwipsToPixels(GetParam()->ctlCD, WindowDpi(main));
-    EXPECT_TRUE(EqualRect(&place, &stored)) << "the CD control is not at its stored place";
+    const RECT place = PlaceIn(cd, main);
+    const RECT stored = TwipsToPixels(GetParam()->cdControl, WindowDpi(main));
+    EXPECT_TRUE(EqualRect(&place, &stored));
+}
 
+// Each disc in turn in drive D, changed while the program runs. A disc of
+// one track or none shows neither its track nor the CD control.
+TEST_P(CdListing, EachDiscsTracksAreReadOnceThroughThePlatformsCdDriver)
+{
     std::string ninetyNine;
-    Lines ninetyNineLines;
-    for (int n = 0; n <= 99; ++n) {
+    for (int n = 0; n <= 99; ++n)
         ninetyNine.append(n < 99 ? "audio " : "lead-out ").append(std::to_string(150 + 3000 * n)).append("\n");
-        if (n < 99)
-            ninetyNineLines.push_back(TrackLine(n + 1, L"0:40"));
-    }
-
-    // Each disc in turn in drive D, changed while the program runs.
     const struct {
         const char* what;
         std::string disc;
@@ -141,28 +127,20 @@ TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
         const wchar_t* summary;  // what the control shows under its emblem
         int tableReads;
     } discs[] = {
-        {"three audio tracks",
-         kThreeTracks,
-         {TrackLine(1, L"4:05"), TrackLine(2, L"3:57"), TrackLine(3, L"3:56")},
-         L"Track-uri: 3\nDurata: 11:58",
+        {"three audio tracks", kThreeTracks, TrackLines({L"4:05", L"3:57", L"3:56"}), L"Track-uri: 3\nDurata: 11:58",
          1},
         {"one track", "audio 150\nlead-out 18525\n", {}, nullptr, 1},
         {"data only", "data 150\nlead-out 250000\n", {}, nullptr, 1},
         // The last audio track ends 11,400 frames before the data track, whose
         // time is no playing time.
-        {"Enhanced CD",
-         "audio 150\naudio 22650\ndata 45000\nlead-out 60000\n",
-         {TrackLine(1, L"5:00"), TrackLine(2, L"2:26"), TrackLine(3, L"3:20")},
-         L"Track-uri: 3\nDurata: 7:26",
-         1},
-        {"tracks numbered 4 and 5",
-         "first 4\naudio 150\naudio 7650\nlead-out 15150\n",
-         {TrackLine(1, L"1:40"), TrackLine(2, L"1:40")},
-         L"Track-uri: 2\nDurata: 3:20",
-         1},
+        {"Enhanced CD", "audio 150\naudio 22650\ndata 45000\nlead-out 60000\n", TrackLines({L"5:00", L"2:26", L"3:20"}),
+         L"Track-uri: 3\nDurata: 7:26", 1},
+        {"tracks numbered 4 and 5", "first 4\naudio 150\naudio 7650\nlead-out 15150\n", TrackLines({L"1:40", L"1:40"}),
+         L"Track-uri: 2\nDurata: 3:20", 1},
         // Ready, but the status check finds no disc to read.
         {"tray open", "open\n", {}, nullptr, 0},
-        {"99 tracks", ninetyNine, ninetyNineLines, L"Track-uri: 99\nDurata: 1:06:00", 1},
+        {"99 tracks", ninetyNine, TrackLines(std::vector<const wchar_t*>(99, L"0:40")),
+         L"Track-uri: 99\nDurata: 1:06:00", 1},
     };
     for (const auto& disc : discs) {
         SCOPED_TRACE(disc.what);
@@ -181,37 +159,49 @@ TEST_P(CdListing, EachDiscsTracksReadOnceThroughThePlatformsCdDriver)
             EXPECT_EQ(Text(cd), disc.summary);
         }
     }
+}
 
-    // A disc whose table of contents takes 30 s: given up on after 20 s,
-    // with no tracks and no error; the window answers meanwhile. The read it
-    // held answers once the disc is quick again.
+// A disc whose table of contents takes 30 s: given up on after 20 s, with no
+// tracks and no error; the window answers meanwhile. The read it held
+// answers once the disc is quick again: the disc is listed again until it
+// shows its tracks, as a read given up on may still hold the drive a moment.
+TEST_P(CdListing, SlowDiscIsGivenUpOnAfter20SecondsAndTheWindowAnswers)
+{
     d.Insert("delay 30\n" + kThreeTracks);
-    ClickLine(kLabelledDrive);
-    ASSERT_TRUE(WaitForDetailsOf(kLabelledDrive));
+    ASSERT_TRUE(Show(kLabelledDrive));
     ClickLine(L'D');
-    const ULONGLONG after = AnsweringUntil([&] { return Text(Control(kLabel5)).starts_with(L"D\n"); }, 25000);
+    const ULONGLONG after = AnsweringUntil([&] { return Details().starts_with(L"D\n"); }, 25000);
     EXPECT_GE(after, 19000u);
     EXPECT_LT(after, 21500u);
     EXPECT_TRUE(Tracks().empty() && !CdShown() && !MessageBoxShown());
     d.Insert(kThreeTracks);
-    ASSERT_NO_FATAL_FAILURE(ListUntil(L'D', 3));
+    for (const ULONGLONG end = GetTickCount64() + 5000; Tracks().size() != 3 && GetTickCount64() < end;)
+        ASSERT_NO_FATAL_FAILURE(List(L'D'));
+    EXPECT_EQ(Tracks().size(), 3u) << "the drive never listed its tracks again";
+}
 
-    // Two CD-ROM drives with different discs: each lists its own.
-    x.Insert("audio 150\naudio 4650\nlead-out 9150\n");
+TEST_P(CdListing, TwoDrivesEachListTheirOwnDisc)
+{
+    x.Insert(kTwoTracks);
     ASSERT_NO_FATAL_FAILURE(List(L'D'));
     EXPECT_EQ(Tracks().size(), 3u);
-    ClickLine(L'X');
-    ASSERT_TRUE(WaitForDetailsOf(L'X'));
-    EXPECT_EQ(Tracks(), (Lines{TrackLine(1, L"1:00"), TrackLine(2, L"1:00")}));
+    ASSERT_TRUE(Show(L'X'));
+    EXPECT_EQ(Tracks(), TrackLines({L"1:00", L"1:00"}));
+}
 
-    // No disc: the drive is not ready, and X's listing and details stay.
-    const std::wstring details = Text(Control(kLabel5));
+// No disc: the drive is not ready, and the other drive's listing and
+// details stay.
+TEST_P(CdListing, EjectedDiscMakesTheDriveNotReadyAndWhatWasShownStays)
+{
+    x.Insert(kTwoTracks);
+    ASSERT_NO_FATAL_FAILURE(List(L'X'));
+    const std::wstring details = Details();
     d.Eject();
     ClickLine(L'D');
     EXPECT_EQ(AnswerMessageBox(), L"Drive-ul nu este accesibil");
-    EXPECT_EQ(Tracks().size(), 2u);
+    EXPECT_EQ(Tracks(), TrackLines({L"1:00", L"1:00"}));
     EXPECT_TRUE(CdShown());
-    EXPECT_EQ(Text(Control(kLabel5)), details);
+    EXPECT_EQ(Details(), details);
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, CdListing, kBothBuilds, BuildName);

@@ -1,25 +1,25 @@
-#pragma once
-
 // A program of either build started by a test and driven from outside as a
 // person would: mouse clicks and key presses go through the platform's input
-// queue, and what the program shows is read back from its windows. It is
-// started as a user starts it from a download: unpacked from its release zip
-// (tests/package/unpack.sh) into a folder whose name has a space and a
-// letter beyond ASCII, beside DLLs that someone planted there under the
-// names of system DLLs (tests/equipment/plant). Wine is told to prefer
+// queue, and what the program shows is read back from its windows.
+#pragma once
+
+// It is started as a user starts it from a download: unpacked from its
+// release zip (tests/package/unpack.sh) into a folder whose name has a space
+// and a letter beyond ASCII, beside DLLs that someone planted there under
+// the names of system DLLs (tests/equipment/plant). Wine is told to prefer
 // those from the program's folder, as Windows does for every DLL that is no
 // KnownDLL: the names given "n,b" in this test's WINEDLLOVERRIDES. No test
 // may end with one of them loaded.
 
+#include "about_dialog.h"
 #include "both_builds.h"
-#include "test_drives.h"
 #include "main_window.h"
+#include "test_drives.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -36,18 +36,61 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 50
     return condition();
 }
 
-// A folder or file of the test prefix's drives, seen through drive Z.
+// A path of the machine that the environment variable names, seen through
+// Wine's drive Z; "Z:/nowhere" when it is not set.
+inline std::filesystem::path MachinePath(const wchar_t* variable)
+{
+    const wchar_t* path = _wgetenv(variable);
+    return L"Z:" + std::wstring(path ? path : L"/nowhere");
+}
+
+// A folder or file of the test prefix's drives.
 inline std::filesystem::path TestDrivesFolder(const std::wstring& name)
 {
-    const char* prefix = std::getenv("WINEPREFIX");
-    return std::filesystem::path(L"Z:" + std::filesystem::path(prefix ? prefix : "/nowhere").wstring()) /
-           "test-drives" / name;
+    return MachinePath(L"WINEPREFIX") / "test-drives" / name;
+}
+
+// The folder the release package was unpacked into, as into Downloads, and
+// the same package signed with a throwaway certificate, unpacked beside it.
+inline std::filesystem::path DownloadsFolder()
+{
+    return MachinePath(L"TARVOLO_PACKAGE_CHECK") / L"Programe \u0102";
+}
+inline std::filesystem::path SignedPackageFolder()
+{
+    return MachinePath(L"TARVOLO_PACKAGE_CHECK") / L"Semnate \u0102";
 }
 
 // The drive's place in the drive list, which holds the drives in letter order.
 inline int LineOf(wchar_t letter)
 {
     return static_cast<int>(std::ranges::find(kTestDrives, letter) - kTestDrives.begin());
+}
+
+// The middle of a window: of its close box, the rightmost button of its caption.
+inline POINT Centre(HWND window)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+inline POINT CloseBoxOf(HWND window)
+{
+    TITLEBARINFO bar{sizeof bar};
+    GetTitleBarInfo(window, &bar);
+    const RECT& caption = bar.rcTitleBar;
+    const POINT centre{caption.right - GetSystemMetrics(SM_CXSIZE) / 2, (caption.top + caption.bottom) / 2};
+    EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(centre.x, centre.y)), HTCLOSE) << "no close box there";
+    return centre;
+}
+
+// A window's rectangle in the client coordinates of another, or of the screen.
+inline RECT PlaceIn(HWND window, HWND other)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    MapWindowPoints(HWND_DESKTOP, other, reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 // A program started by a test and ended when the object goes, whatever the
@@ -95,50 +138,15 @@ struct Process {
     }
 };
 
-// The middle of a window's close box: the rightmost button of the caption.
-inline POINT CloseBoxOf(HWND window)
-{
-    TITLEBARINFO bar{sizeof bar};
-    GetTitleBarInfo(window, &bar);
-    const RECT& caption = bar.rcTitleBar;
-    const POINT centre{caption.right - GetSystemMetrics(SM_CXSIZE) / 2, (caption.top + caption.bottom) / 2};
-    EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(centre.x, centre.y)), HTCLOSE) << "no close box there";
-    return centre;
-}
-
-inline POINT Centre(HWND window)
-{
-    RECT r{};
-    GetWindowRect(window, &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-// The folder the release package was unpacked into, as into Downloads.
-inline std::filesystem::path DownloadsFolder()
-{
-    const wchar_t* base = _wgetenv(L"TARVOLO_PACKAGE_CHECK");
-    return std::filesystem::path(L"Z:" + std::wstring(base ? base : L"/nowhere")) / L"Programe \u0102";
-}
-
-// The same package signed with a throwaway certificate, unpacked beside it.
-inline std::filesystem::path SignedPackageFolder()
-{
-    return DownloadsFolder().parent_path() / L"Semnate \u0102";
-}
-
-// The DLLs planted in the Downloads folder: the names given "n,b" in
-// WINEDLLOVERRIDES ("a,b=n,b;c=..."), each with ".dll".
+// The DLLs planted in the Downloads folder: the names that
+// tests/input/CMakeLists.txt gives "n,b" in WINEDLLOVERRIDES, and lists in
+// TARVOLO_PLANTED_DLLS ("a,b,c"), each with ".dll".
 inline std::vector<std::filesystem::path> PlantedDlls()
 {
     std::vector<std::filesystem::path> planted;
-    std::wistringstream overrides(_wgetenv(L"WINEDLLOVERRIDES") ? _wgetenv(L"WINEDLLOVERRIDES") : L"");
-    for (std::wstring entry; std::getline(overrides, entry, L';');) {
-        if (const size_t equals = entry.find(L'='); equals != entry.npos && entry.substr(equals + 1) == L"n,b") {
-            std::wistringstream names(entry.substr(0, equals));
-            for (std::wstring name; std::getline(names, name, L',');)
-                planted.push_back(DownloadsFolder() / (name + L".dll"));
-        }
-    }
+    std::wistringstream names(_wgetenv(L"TARVOLO_PLANTED_DLLS") ? _wgetenv(L"TARVOLO_PLANTED_DLLS") : L"");
+    for (std::wstring name; std::getline(names, name, L',');)
+        planted.push_back(DownloadsFolder() / (name + L".dll"));
     return planted;
 }
 
@@ -172,7 +180,7 @@ inline void PlantBesideThePrograms()
     std::filesystem::remove(RecordOf(check));
     std::filesystem::remove(check);
     const std::vector<std::filesystem::path> dlls = PlantedDlls();
-    ASSERT_FALSE(dlls.empty()) << "WINEDLLOVERRIDES names no DLL to plant";
+    ASSERT_FALSE(dlls.empty()) << "TARVOLO_PLANTED_DLLS names no DLL to plant";
     for (const std::filesystem::path& dll : dlls)
         Plant(dll);
     planted = true;
@@ -205,7 +213,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == main; })) << "the program is not in the foreground";
         // The window of the program ended before may linger over this one.
         ASSERT_TRUE(WaitFor([&] { return GetAncestor(WindowFromPoint(Centre(main)), GA_ROOT) == main; }));
-        ASSERT_TRUE(WaitForFocusOn(Control(kCommand1))) << "the focus is not on \"Cauta Drive\" at start";
+        ASSERT_TRUE(WaitForFocusOn(Control(kSearchButton))) << "the focus is not on \"Cauta Drive\" at start";
     }
 
     // Also when the program could not start, or broke down on the way.
@@ -219,6 +227,9 @@ protected:
     virtual std::filesystem::path ProgramFolder() const { return DownloadsFolder(); }
 
     HWND Control(int id) const { return GetDlgItem(main, id); }
+    std::wstring Details() const { return Text(Control(kDetailValues)); }
+    Lines Tracks() const { return ListItems(Control(kTrackList)); }
+    size_t LineCount() const { return static_cast<size_t>(SendMessageW(Control(kDriveList), LB_GETCOUNT, 0, 0)); }
 
     GUITHREADINFO Gui() const
     {
@@ -232,55 +243,24 @@ protected:
         return WaitFor([&] { return Gui().hwndFocus == control; });
     }
 
-    // A key pressed while the modifiers are held (Ctrl+C: Key('C', VK_CONTROL)).
+    // A key pressed while the modifier is held (Ctrl+C: Key('C', VK_CONTROL)).
     static void Key(WORD vk, WORD modifier = 0)
     {
         std::vector<INPUT> keys;
         const auto press = [&](WORD key, DWORD up) {
-            INPUT input{INPUT_KEYBOARD};
+            if (!key)
+                return;
             // The arrow keys and the menu key are the extended ones.
             const DWORD extended = key == VK_DOWN || key == VK_APPS ? KEYEVENTF_EXTENDEDKEY : 0;
+            INPUT input{INPUT_KEYBOARD};
             input.ki = {key, static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), extended | up};
             keys.push_back(input);
         };
-        if (modifier)
-            press(modifier, 0);
+        press(modifier, 0);
         press(vk, 0);
         press(vk, KEYEVENTF_KEYUP);
-        if (modifier)
-            press(modifier, KEYEVENTF_KEYUP);
+        press(modifier, KEYEVENTF_KEYUP);
         EXPECT_EQ(SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
-    }
-
-    static std::wstring Clipboard()
-    {
-        std::wstring text;
-        EXPECT_TRUE(WaitFor([] { return OpenClipboard(nullptr) != FALSE; })) << "the clipboard stays held";
-        if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            text = static_cast<const wchar_t*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-        return text;
-    }
-
-    // A format of another program's, which a copy must not leave beside its text.
-    static UINT AnotherProgramsFormat() { return RegisterClipboardFormatW(L"Tarvolo tests: another program's"); }
-
-    // The text, and another program's own format beside it.
-    static void SetClipboard(const std::wstring& text)
-    {
-        const auto global = [](const std::wstring& content) {
-            const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (content.size() + 1) * sizeof(wchar_t));
-            wcscpy(static_cast<wchar_t*>(GlobalLock(memory)), content.c_str());
-            GlobalUnlock(memory);
-            return memory;
-        };
-        ASSERT_TRUE(WaitFor([] { return OpenClipboard(nullptr) != FALSE; })) << "the clipboard stays held";
-        EmptyClipboard();
-        SetClipboardData(CF_UNICODETEXT, global(text));
-        SetClipboardData(AnotherProgramsFormat(), global(text));
-        CloseClipboard();
     }
 
     void ClickAt(POINT at, bool right = false)
@@ -327,25 +307,35 @@ protected:
     // first as a person would.
     void ClickLine(wchar_t letter, bool right = false)
     {
-        const HWND list = Control(kList1);
+        const HWND list = Control(kDriveList);
         const auto height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
         RECT client{};
         GetClientRect(list, &client);
-        auto row = static_cast<int>(LineOf(letter) - SendMessageW(list, LB_GETTOPINDEX, 0, 0));
-        if (row < 0 || (row + 1) * height > client.bottom) {
+        const auto row = [&] { return static_cast<int>(LineOf(letter) - SendMessageW(list, LB_GETTOPINDEX, 0, 0)); };
+        if (row() < 0 || (row() + 1) * height > client.bottom)
             SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(LineOf(letter)), 0);
-            row = static_cast<int>(LineOf(letter) - SendMessageW(list, LB_GETTOPINDEX, 0, 0));
-        }
-        POINT at{client.right / 2, row * height + height / 2};
+        POINT at{client.right / 2, row() * height + height / 2};
         ClientToScreen(list, &at);
         ClickAt(at, right);
     }
 
-    size_t LineCount() const { return static_cast<size_t>(SendMessageW(Control(kList1), LB_GETCOUNT, 0, 0)); }
+    // Presses the key (Enter, F5, ...) and waits until every drive is listed.
+    bool Search(WORD key = VK_RETURN)
+    {
+        Key(key);
+        return WaitFor([&] { return LineCount() == kTestDrives.size(); });
+    }
 
     bool WaitForDetailsOf(wchar_t letter) const
     {
-        return WaitFor([&] { return Text(Control(kLabel5)).starts_with(std::wstring(1, letter) + L"\n"); });
+        return WaitFor([&] { return Details().starts_with(std::wstring(1, letter) + L"\n"); });
+    }
+
+    // A click on the drive's line, until its details are on show.
+    bool Show(wchar_t letter)
+    {
+        ClickLine(letter);
+        return WaitForDetailsOf(letter);
     }
 
     bool MessageBoxShown() const
@@ -384,16 +374,21 @@ protected:
         return text;
     }
 
-    void SearchAndShow(wchar_t letter)
-    {
-        Key(VK_RETURN);
-        ASSERT_TRUE(WaitFor([&] { return LineCount() == kTestDrives.size(); })) << "Enter listed no drives";
-        ClickLine(letter);
-        ASSERT_TRUE(WaitForDetailsOf(letter)) << "a click on the line of " << char(letter) << " showed nothing";
-    }
-
     Process program;
     HWND main = nullptr;
     POINT lastClick{-100, -100};
     ULONGLONG lastClickTime = 0;
 };
+
+// Where the machine refused to mount the drives of exact sizes, any size is
+// taken: the pattern of a size in the values column. A test that took any
+// ends with a skip that says why.
+inline std::wstring SizePattern(const wchar_t* megabytes)
+{
+    return (ExactSizesMissingReason().empty() ? megabytes : L"[0-9]+") + std::wstring(L" MB");
+}
+inline void SkipWhereSizesWereNotChecked()
+{
+    if (const std::string missing = ExactSizesMissingReason(); !missing.empty())
+        GTEST_SKIP() << "drive sizes not checked: " << missing;
+}

@@ -1,7 +1,6 @@
-#pragma once
-
 // The drives of the test Wine prefix (scripts/make_test_prefix.sh keeps the
 // same letters).
+#pragma once
 
 #include <array>
 #include <filesystem>

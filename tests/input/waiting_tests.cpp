@@ -21,6 +21,7 @@ public:
     void Die() const { Answer(600); }
 };
 
+// Every test starts with Enter, which lists the drives.
 class Waiting : public InputTest {
 protected:
     void SetUp() override
@@ -28,8 +29,7 @@ protected:
         const std::string missing = NotMountedReason({kSlowDrive});
         ASSERT_TRUE(missing.empty()) << "no slow drive " << char(kSlowDrive) << " in the test prefix: " << missing;
         ASSERT_NO_FATAL_FAILURE(InputTest::SetUp());
-        Key(VK_RETURN);
-        ASSERT_TRUE(WaitFor([&] { return LineCount() == kTestDrives.size(); })) << "the search listed too few drives";
+        ASSERT_TRUE(Search()) << "the search listed too few drives";
     }
 
     // A click on the slow drive's line after one on a healthy drive, so that
@@ -40,10 +40,10 @@ protected:
     // it is then made again.
     void ClickSlowDrive()
     {
-        const wchar_t healthy = Text(Control(kLabel5)).starts_with(L"E\n") ? L'C' : kLabelledDrive;
+        const wchar_t healthy = Details().starts_with(L"E\n") ? L'C' : kLabelledDrive;
         for (int attempt = 0; attempt < 3; ++attempt) {
             ClickLine(healthy);
-            if (WaitFor([&] { return Text(Control(kLabel5)).starts_with(std::wstring(1, healthy) + L"\n"); }, 2000)) {
+            if (WaitFor([&] { return Details().starts_with(std::wstring(1, healthy) + L"\n"); }, 2000)) {
                 ClickLine(kSlowDrive);
                 return;
             }
@@ -54,29 +54,17 @@ protected:
     // Milliseconds until a search, pressed after a click on a drive, has
     // listed every drive: the click's line is no longer selected, its
     // details are gone, and every line is back.
-    ULONGLONG Search()
+    ULONGLONG TimedSearch()
     {
-        ClickLine(kLabelledDrive);
-        EXPECT_TRUE(WaitForDetailsOf(kLabelledDrive));
-        ClickAt(Centre(Control(kCommand1)));
+        EXPECT_TRUE(Show(kLabelledDrive));
+        ClickAt(Centre(Control(kSearchButton)));
         return AnsweringUntil([&] {
-            return SendMessageW(Control(kList1), LB_GETCURSEL, 0, 0) == LB_ERR && Text(Control(kLabel5)).empty() &&
+            return SendMessageW(Control(kDriveList), LB_GETCURSEL, 0, 0) == LB_ERR && Details().empty() &&
                    LineCount() == kTestDrives.size();
         });
     }
 
-    std::wstring SlowDriveLine() const { return ListItemText(Control(kList1), LineOf(kSlowDrive)); }
-
-    // Brings the drive back to life, and searches until its held call has
-    // answered: until the search lists its own type again.
-    void Revive()
-    {
-        slow.Answer(0);
-        for (const ULONGLONG end = GetTickCount64() + 5000; GetTickCount64() < end;)
-            if (Search(); SlowDriveLine() == L"Drive N: Disc Remote")
-                return;
-        FAIL() << "the drive's held call never answered";
-    }
+    std::wstring SlowDriveLine() const { return ListItemText(Control(kDriveList), LineOf(kSlowDrive)); }
 
     // Milliseconds until the program's message box shows, and its text.
     std::pair<ULONGLONG, std::wstring> WaitForMessage()
@@ -88,41 +76,56 @@ protected:
     SlowDrive slow;
 };
 
-TEST_P(Waiting, DeadSlowOrVanishedDrivesNeverFreezeTheWindow)
+TEST_P(Waiting, DriveGoneSinceTheSearchIsNotAccessible)
 {
-    // A drive gone since the search is not accessible.
     const auto ramDisk = TestDrivesFolder(L"ramdisk");
     std::filesystem::remove(ramDisk);
     ClickLine(L'R');
-    EXPECT_EQ(WaitForMessage().second, kNotAccessible) << "a drive gone since the search";
+    EXPECT_EQ(WaitForMessage().second, kNotAccessible);
     std::filesystem::create_directory(ramDisk);
+}
 
-    // A search lists every drive, one that does not answer as of unknown
-    // type once its call has not answered in 10 s; a search after it does
-    // not wait for that drive again; a click on it finds it not accessible.
+// Listed as of unknown type once its call has not answered in 10 s; a
+// search after it does not wait for that drive again, and a click on it
+// finds it not accessible at once. Once it answers again, a search lists its
+// own type (searches go on until its held call has answered), and a click
+// shows its details.
+TEST_P(Waiting, DeadDriveIsWaitedForOnceAndListedAsOfUnknownType)
+{
     slow.Die();
-    const ULONGLONG first = Search();
+    const ULONGLONG first = TimedSearch();
     EXPECT_GE(first, 9000u);
     EXPECT_LT(first, 11000u);
     EXPECT_FALSE(MessageBoxShown());
     EXPECT_EQ(SlowDriveLine(), L"Drive N: Tip necunoscut");
-    EXPECT_LT(Search(), 1000u) << "a second search";
+    EXPECT_LT(TimedSearch(), 1000u) << "a second search";
     EXPECT_EQ(SlowDriveLine(), L"Drive N: Tip necunoscut");
     ClickLine(kSlowDrive);
-    auto [shown, text] = WaitForMessage();
+    const auto [shown, text] = WaitForMessage();
     EXPECT_LT(shown, 500u) << "a click on a drive whose call is held";
     EXPECT_EQ(text, kNotAccessible);
 
-    // A drive that is slow but answers is shown as it is.
-    ASSERT_NO_FATAL_FAILURE(Revive());
+    slow.Answer(0);
+    for (const ULONGLONG end = GetTickCount64() + 5000; SlowDriveLine() != L"Drive N: Disc Remote";) {
+        ASSERT_LT(GetTickCount64(), end) << "the drive's held call never answered";
+        TimedSearch();
+    }
+    ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
+    EXPECT_TRUE(WaitForDetailsOf(kSlowDrive)) << "the drive that answers again shows no details";
+}
+
+TEST_P(Waiting, SlowDriveThatAnswersIsShownAsItIs)
+{
     slow.Answer(1);
     ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
-    AnsweringUntil([&] { return Text(Control(kLabel5)).starts_with(L"N\n") || MessageBoxShown(); }, 40000);
+    AnsweringUntil([&] { return Details().starts_with(L"N\n") || MessageBoxShown(); }, 40000);
     EXPECT_FALSE(MessageBoxShown());
-    EXPECT_TRUE(std::regex_match(Text(Control(kLabel5)), std::wregex(L"N\n50 MB\nNTFS\n[0-9]+\n100 MB\n")))
-        << testing::PrintToString(Text(Control(kLabel5)));
+    EXPECT_TRUE(std::regex_match(Details(), std::wregex(L"N\n50 MB\nNTFS\n[0-9]+\n100 MB\n")))
+        << testing::PrintToString(Details());
+}
 
-    // Closing the window while a call waits ends the program at once.
+TEST_P(Waiting, ClosingTheWindowWhileACallWaitsEndsTheProgramAtOnce)
+{
     slow.Die();
     ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
     Sleep(500);
@@ -136,7 +139,7 @@ TEST_P(Waiting, DeadSlowOrVanishedDrivesNeverFreezeTheWindow)
 TEST_P(Waiting, EscGivesUpOnADeadDriveAndTheSearchGoesOn)
 {
     slow.Die();
-    ClickAt(Centre(Control(kCommand1)));
+    ClickAt(Centre(Control(kSearchButton)));
     // Every drive before it listed: the search waits for the dead drive.
     ASSERT_TRUE(WaitFor([&] { return LineCount() == static_cast<size_t>(LineOf(kSlowDrive)); }))
         << "the search did not reach the dead drive";

@@ -1,80 +1,120 @@
+// A click on a line of the drive list, on a scripted drive service and CD
+// control: the drive's details in two columns, its CD's tracks, and what
+// happens when the drive is not ready or a call fails.
+
 #include "main_window_test.h"
 
 #include <algorithm>
 
 namespace {
 
+// The captions column, each caption with its trailing blank.
+const wchar_t* const kCaptions[] = {L"Specificatii Drive ", L"Spatiul Liber: ", L"Sistem de Fisiere: ",
+                                    L"Numar Serial: ",      L"Spatiul Total: ", L"Nume Volum: "};
+// The captions column's stored width in the NT build, where it wraps words.
+constexpr int kCaptionsWidthTwips = 1452;
+
 class Details : public MainWindowTest {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
+        // In the service's own order, which the sorted list does not keep.
         drives = {
-            {L"C", 2, true, 1572864000.0, L"NTFS", -913, 20003880960.0, L"SISTEM"},
-            {L"D", 4, true, 0, L"CDFS", 7, 0, L"AUDIO"},
-            {L"E", 4, true, 0, L"CDFS", 8, 0, L"ALT"},
-            {L"F", 1, true, 524288.0, L"FAT", 1, 3670016.0, L""},
             {L"H", 2, false},
+            {L"E", 4, true, 0, L"CDFS", 8, 0, L"ALT"},
+            {L"C", 2, true, 1572864000.0, L"NTFS", -913, 20003880960.0, L"SISTEM"},
+            {L"F", 1, true, 524288.0, L"FAT", 1, 3670016.0, L""},
+            {L"D", 4, true, 0, L"CDFS", 7, 0, L"AUDIO"},
         };
-        Press(kCommand1);
+        Press(kSearchButton);
         script.calls.clear();
     }
 
     // The scripted control's tracks 1 to 3: each lasts as many seconds as its number.
     const Lines kThreeTracks = {L"Track 1\t\t 0:01", L"Track 2\t\t 0:02", L"Track 3\t\t 0:03"};
+    const std::wstring kDetailsOfD = L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO";
 };
 
-TEST_P(Details, ReadyDriveShowsItsDetailsAndANotReadyOneChangesNothing)
+TEST_P(Details, OfAReadyDriveAreReadInTurnAndShownInTwoColumns)
 {
     SelectDrive(L"C");
-    EXPECT_EQ(Text(kLabel1), L"Specificatii Drive \nSpatiul Liber: \nSistem de Fisiere: \nNumar Serial: \n"
-                             L"Spatiul Total: \nNume Volum: \n");
-    EXPECT_EQ(Text(kLabel5), L"C\n1500 MB\nNTFS\n-913\n19077 MB\nSISTEM");
+    std::wstring captions;
+    for (const wchar_t* caption : kCaptions)
+        captions += caption + std::wstring(L"\n");
+    EXPECT_EQ(Text(kDetailCaptions), captions);
+    EXPECT_EQ(Text(kDetailValues), L"C\n1500 MB\nNTFS\n-913\n19077 MB\nSISTEM");
     EXPECT_EQ(script.calls,
               (Lines{L"GetDrive C", L"IsReady", L"DriveType", L"Hide CD", L"DriveType", L"Hide CD", L"DriveLetter",
                      L"FreeSpace", L"FileSystem", L"SerialNumber", L"TotalSize", L"VolumeName"}));
     EXPECT_TRUE(service->lastDrive.expired()) << "the clicked drive is let go of after the click";
+}
 
-    // The captions label sizes itself: with word wrap it keeps its width and
-    // grows downward; without, it takes its longest line's width.
-    RECT r;
-    GetClientRect(Item(kLabel1), &r);
-    const HDC dc = GetDC(Item(kLabel1));
-    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(Item(kLabel1), WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics;
-    GetTextMetricsW(dc, &metrics);
-    LONG widest = 0;
-    for (const wchar_t* caption : {L"Specificatii Drive ", L"Spatiul Liber: ", L"Sistem de Fisiere: ",
-                                   L"Numar Serial: ", L"Spatiul Total: ", L"Nume Volum: "}) {
-        SIZE size;
-        GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &size);
-        widest = std::max(widest, size.cx);
-    }
-    ReleaseDC(Item(kLabel1), dc);
-    EXPECT_EQ(r.right, NineX() ? widest : MulDiv(1452, static_cast<int>(WindowDpi(hwnd)), 1440));
-    EXPECT_GE(r.bottom, 6 * metrics.tmHeight);
-
+// 0.5 MB rounds to the even 0, 3.5 MB to the even 4.
+TEST_P(Details, SizesInWholeMegabytesAndAnEmptyVolumeNameKeepsItsLine)
+{
     SelectDrive(L"F");
-    EXPECT_EQ(Text(kLabel5), L"F\n0 MB\nFAT\n1\n4 MB\n");
+    EXPECT_EQ(Text(kDetailValues), L"F\n0 MB\nFAT\n1\n4 MB\n");
+}
 
+// With word wrap (NT) the captions column keeps its stored width and grows
+// downward; without (9x) it takes its longest caption's width.
+TEST_P(Details, CaptionsColumnSizesItselfToItsText)
+{
+    SelectDrive(L"C");
+    const HWND column = Item(kDetailCaptions);
+    LONG widest = 0;
+    for (const wchar_t* caption : kCaptions)
+        widest = std::max(widest, TextSize(column, caption).cx);
+    RECT r;
+    GetClientRect(column, &r);
+    EXPECT_EQ(r.right, NineX() ? widest : Px(kCaptionsWidthTwips, WindowDpi(hwnd)));
+    EXPECT_GE(r.bottom, static_cast<LONG>(std::size(kCaptions)) * TextSize(column, kCaptions[0]).cy);
+}
+
+TEST_P(Details, OfANotReadyDriveAreAMessageAndWhatWasShownStays)
+{
     cd->trackCount = 3;
     SelectDrive(L"D");
     script.calls.clear();
     SelectDrive(L"H");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, L"Drive-ul nu este accesibil");
-    EXPECT_EQ(messages[0].title, L"Tarvolo");
-    EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK));
+    const ShownMessage shown = OnlyMessage();
+    EXPECT_EQ(shown.text, L"Drive-ul nu este accesibil");
+    EXPECT_EQ(shown.title, L"Tarvolo");
+    EXPECT_EQ(shown.type, static_cast<UINT>(MB_OK));
     EXPECT_EQ(script.calls, (Lines{L"GetDrive H", L"IsReady"}));
-    EXPECT_EQ(Text(kLabel5), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
-    EXPECT_EQ(ListLines(kList2), kThreeTracks);
+    EXPECT_EQ(Text(kDetailValues), kDetailsOfD);
+    EXPECT_EQ(ListLines(kTrackList), kThreeTracks);
     EXPECT_TRUE(CdShown());
     EXPECT_TRUE(service->lastDrive.expired());
+}
 
+TEST_P(Details, ClickOnTheSelectedLineOrOnNoLineRunsNothing)
+{
+    SelectDrive(L"C");
     script.calls.clear();
-    SelectDrive(L"H");  // the line already selected
-    SelectDrive(L"");   // no line selected
+    SelectDrive(L"C");
+    SelectDrive(L"");
     EXPECT_TRUE(script.calls.empty());
+}
+
+// Ctrl+C on the drive list copies the selected drive's line, and its details
+// only while they are on show: not after a search emptied them and a new
+// click on the drive failed.
+TEST_P(Details, CopyHasTheDetailsOnlyWhileTheyAreOnShow)
+{
+    const auto copy = [&] {
+        SetFocus(Item(kDriveList));
+        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kCopy, 1), 0);
+        return ClipboardText();
+    };
+    SelectDrive(L"F");
+    EXPECT_EQ(copy(), L"Drive F: Drive removabil\r\nSpecificatii Drive\tF\r\nSpatiul Liber:\t0 MB\r\n"
+                      L"Sistem de Fisiere:\tFAT\r\nNumar Serial:\t1\r\nSpatiul Total:\t4 MB\r\nNume Volum:\t\r\n");
+    Press(kSearchButton);
+    script.failOn = L"IsReady";
+    SelectDrive(L"F");
+    EXPECT_EQ(copy(), L"Drive F: Drive removabil\r\n");
 }
 
 TEST_P(Details, FailingCallIsReportedAndLaterClicksWork)
@@ -87,18 +127,19 @@ TEST_P(Details, FailingCallIsReportedAndLaterClicksWork)
         SelectDrive(L"C");
         script.failOn = call;
         SelectDrive(L"D");
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(OnlyMessage().type, static_cast<UINT>(MB_OK | MB_ICONERROR));
         EXPECT_TRUE(service->lastDrive.expired());
         script.failOn.clear();
     }
     SelectDrive(L"C");
     SelectDrive(L"D");
-    EXPECT_EQ(ListLines(kList2), kThreeTracks);
-    EXPECT_EQ(Text(kLabel5), L"D\n0 MB\nCDFS\n7\n0 MB\nAUDIO");
+    EXPECT_EQ(ListLines(kTrackList), kThreeTracks);
+    EXPECT_EQ(Text(kDetailValues), kDetailsOfD);
 }
 
-TEST_P(Details, TrackNumberIsTheControlsToChangeAndNeverOverflows)
+// The control may change the track number it is given: the listing goes on
+// from the number it leaves.
+TEST_P(Details, TrackNumberIsTheControlsToChange)
 {
     cd->trackCount = 7;
     cd->changeTrackNo = [](short& trackNo) {
@@ -106,14 +147,17 @@ TEST_P(Details, TrackNumberIsTheControlsToChangeAndNeverOverflows)
             trackNo = 5;
     };
     SelectDrive(L"D");
-    EXPECT_EQ(ListLines(kList2),
+    EXPECT_EQ(ListLines(kTrackList),
               (Lines{L"Track 1\t\t 0:01", L"Track 2\t\t 0:02", L"Track 6\t\t 0:06", L"Track 7\t\t 0:07"}));
+}
 
-    cd->changeTrackNo = nullptr;
-    cd->trackCount = 32767;
+// Track 32767 lasts 32767 % 3600 = 367 seconds.
+TEST_P(Details, TrackNumberStopsAtItsLargestValueInsteadOfWrapping)
+{
+    cd->trackCount = SHRT_MAX;
     SelectDrive(L"E");
     EXPECT_TRUE(messages.empty());
-    const Lines lines = ListLines(kList2);
+    const Lines lines = ListLines(kTrackList);
     ASSERT_EQ(lines.size(), 32767u);
     EXPECT_EQ(lines.back(), L"Track 32767\t\t 6:07");
 }

@@ -1,8 +1,7 @@
-#pragma once
-
 // The drive browser of one build on a scripted drive service and CD control:
 // a test chooses their answers, every call is logged, and the call a test
 // names fails.
+#pragma once
 
 #include "both_builds.h"
 #include "main_window.h"
@@ -11,17 +10,17 @@
 #include <gtest/gtest.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <vector>
 
-constexpr HRESULT kScriptedFailure = HRESULT_FROM_WIN32(ERROR_GEN_FAILURE);
-
+// The call named failOn fails with ERROR_GEN_FAILURE, 0x8007001F.
 struct Script {
     Lines calls;
     std::wstring failOn;
     HRESULT Call(const std::wstring& name)
     {
         calls.push_back(name);
-        return name == failOn ? kScriptedFailure : S_OK;
+        return name == failOn ? HRESULT_FROM_WIN32(ERROR_GEN_FAILURE) : S_OK;
     }
 };
 
@@ -61,7 +60,9 @@ private:
     DriveAnswers answers;
 };
 
-class ScriptedService : public DriveService, public DriveCollection {
+class ScriptedService : public DriveService,
+                        public DriveCollection,
+                        public std::enable_shared_from_this<ScriptedService> {
 public:
     ScriptedService(Script& script, const std::vector<DriveAnswers>& answerSets)
         : script(script), answerSets(answerSets)
@@ -73,7 +74,7 @@ public:
         next = 0;
         // The collection shares the service's life, so its release shows as
         // the service's use count.
-        drives = std::shared_ptr<DriveCollection>(self.lock(), this);
+        drives = std::shared_ptr<DriveCollection>(shared_from_this(), this);
         return script.Call(L"Drives");
     }
     HRESULT Next(std::shared_ptr<Drive>& drive) override
@@ -88,17 +89,13 @@ public:
     {
         if (const HRESULT hr = script.Call(L"GetDrive " + letter); FAILED(hr))
             return hr;
-        for (const DriveAnswers& answers : answerSets) {
-            if (answers.letter == letter) {
-                drive = std::make_shared<ScriptedDrive>(script, answers);
-                lastDrive = drive;
-                return S_OK;
-            }
-        }
-        return E_INVALIDARG;
+        const auto answers = std::ranges::find(answerSets, letter, &DriveAnswers::letter);
+        if (answers == answerSets.end())
+            return E_INVALIDARG;
+        lastDrive = drive = std::make_shared<ScriptedDrive>(script, *answers);
+        return S_OK;
     }
 
-    std::weak_ptr<ScriptedService> self;
     std::weak_ptr<Drive> lastDrive;
 
 private:
@@ -161,6 +158,23 @@ struct ShownMessage {
     UINT type;
 };
 
+// Twips as pixels at a DPI, the way a twip is defined: 1440 to the inch.
+inline int Px(int twips, UINT dpi)
+{
+    return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+// The size of a text in a control's font.
+inline SIZE TextSize(HWND control, const wchar_t* text)
+{
+    const HDC dc = GetDC(control);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
+    ReleaseDC(control, dc);
+    return size;
+}
+
 class MainWindowTest : public testing::TestWithParam<const BuildDifferences*> {
 protected:
     const BuildDifferences& Build() const { return *GetParam(); }
@@ -173,7 +187,12 @@ protected:
     {
         window.reset();
         MainWindowParts parts{
-            [this](std::shared_ptr<DriveService>& fso) { return CreateDriveService(fso); },
+            [this](std::shared_ptr<DriveService>& created) {
+                if (const HRESULT hr = script.Call(L"Create"); FAILED(hr))
+                    return hr;
+                created = service = std::make_shared<ScriptedService>(script, drives);
+                return S_OK;
+            },
             [this](HWND parent, const RECT& rect, std::unique_ptr<CdControl>& control) {
                 control = std::make_unique<ScriptedCdControl>(script, parent, rect);
                 cd = static_cast<ScriptedCdControl*>(control.get());
@@ -197,16 +216,6 @@ protected:
         }
     }
 
-    HRESULT CreateDriveService(std::shared_ptr<DriveService>& fso)
-    {
-        if (const HRESULT hr = script.Call(L"Create"); FAILED(hr))
-            return hr;
-        service = std::make_shared<ScriptedService>(script, drives);
-        service->self = service;
-        fso = service;
-        return S_OK;
-    }
-
     HWND Item(int id) const { return GetDlgItem(hwnd, id); }
 
     void Press(int button) const
@@ -214,19 +223,28 @@ protected:
         SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(Item(button)));
     }
 
-    // Selects a line of the drive list, by its drive letter, as a click does.
+    // Selects a line of the drive list, found by the text a user reads, as a
+    // click does; "" selects no line.
     void SelectDrive(const std::wstring& letter) const
     {
-        const int index = ListBox_FindString(Item(kList1), -1, (L"Drive " + letter + L":").c_str());
+        const int index = ListBox_FindString(Item(kDriveList), -1, (L"Drive " + letter + L":").c_str());
         ASSERT_TRUE(index >= 0 || letter.empty()) << letter;
-        ListBox_SetCurSel(Item(kList1), index);
-        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(kList1)));
+        ListBox_SetCurSel(Item(kDriveList), index);
+        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kDriveList, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(Item(kDriveList)));
     }
 
-    Lines ListLines(int list) const { return ::ListLines(Item(list)); }
+    Lines ListLines(int list) const { return ListItems(Item(list)); }
     std::wstring Text(int id) const { return ::Text(Item(id)); }
 
     bool CdShown() const { return (GetWindowLongW(cd->site, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+    // The one message shown since the test last emptied messages.
+    ShownMessage OnlyMessage() const
+    {
+        EXPECT_EQ(messages.size(), 1u);
+        return messages.empty() ? ShownMessage{} : messages.back();
+    }
 
     std::vector<DriveAnswers> drives;
     Script script;

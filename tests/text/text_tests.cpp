@@ -1,16 +1,10 @@
+// The drive browser's texts at the edges of their conversions: the drive
+// lines, the details columns and the track lines as a whole are checked
+// through the window and the programs.
+
 #include "drive_text.h"
 
 #include <gtest/gtest.h>
-
-// The drive lines, the details columns and the track lines as a whole are
-// checked through the window and the programs; here, the edges of the
-// conversions.
-TEST(DriveLine, LetterIsTheSeventhCharacter)
-{
-    EXPECT_EQ(LetterOfDriveLine(DriveLine(L"Q", 4)), L"Q");
-    EXPECT_EQ(LetterOfDriveLine(L"Drive "), L"");
-    EXPECT_EQ(LetterOfDriveLine(L"Drive Z"), L"Z");
-}
 
 TEST(DriveDetails, WholeMegabytesRoundHalvesToEven)
 {

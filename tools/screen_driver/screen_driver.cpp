@@ -4,9 +4,9 @@
 // and ends the program once that file is gone.
 //   screen_driver PROGRAM.exe [--search] [--click LETTER] [--about]
 
-#include "drive_text.h"
+#include "build_differences.h"
 #include "main_window.h"
-#include "window_text.h"
+#include "texts.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -45,8 +45,8 @@ void Press(HWND window, int button)
 std::string MissingDrive(HWND list, const std::wstring& letter)
 {
     std::string listed;
-    for (const std::wstring& line : ListItems(list)) {
-        const std::wstring listedLetter = LetterOfDriveLine(line);
+    for (int line = 0; line < ListBox_GetCount(list); ++line) {
+        const std::wstring listedLetter = DriveLetterOfLine(list, line);
         if (listedLetter.size() == 1 && listedLetter[0] < 0x80)
             listed += (listed.empty() ? "" : ", ") + std::string(1, static_cast<char>(listedLetter[0])) + ":";
     }
@@ -60,8 +60,8 @@ std::string MissingDrive(HWND list, const std::wstring& letter)
 // why not when the list has no such drive.
 std::string ClickDrive(HWND window, const std::wstring& letter)
 {
-    const HWND list = GetDlgItem(window, kList1);
-    const std::wstring prefix = L"Drive " + letter + L":";
+    const HWND list = GetDlgItem(window, kDriveList);
+    const std::wstring prefix = texts::kDriveLineBefore + letter + L":";
     int index = LB_ERR;
     for (int waited = 0; index == LB_ERR && waited <= kListWaitMs; waited += 100) {
         index = ListBox_FindString(list, -1, prefix.c_str());
@@ -71,7 +71,7 @@ std::string ClickDrive(HWND window, const std::wstring& letter)
     if (index == LB_ERR)
         return MissingDrive(list, letter);
     ListBox_SetCurSel(list, index);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(kList1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(kDriveList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     return "";
 }
 
@@ -82,12 +82,12 @@ std::string Perform(HWND window, HANDLE process, int argc, wchar_t** argv)
     for (int i = 2; i < argc; ++i) {
         const std::wstring action = argv[i];
         if (action == L"--search") {
-            Press(window, kCommand1);
+            Press(window, kSearchButton);
         } else if (action == L"--click" && i + 1 < argc) {
             if (std::string problem = ClickDrive(window, argv[++i]); !problem.empty())
                 return problem;
         } else if (action == L"--about") {
-            Press(window, kCommand2);
+            Press(window, kAboutButton);
         }
         WaitForInputIdle(process, 5000);
         Sleep(300);
@@ -126,9 +126,9 @@ int wmain(int argc, wchar_t** argv)
     if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return 1;
 
-    HWND window = WaitForWindow(L"FormPrincipal", process.dwProcessId);
+    HWND window = WaitForWindow(kTarvolo.mainWindowClass, process.dwProcessId);
     if (!window)
-        window = WaitForWindow(L"Form1", process.dwProcessId);
+        window = WaitForWindow(kTarvolo9x.mainWindowClass, process.dwProcessId);
     if (!window) {
         TerminateProcess(process.hProcess, 1);
         return 1;
