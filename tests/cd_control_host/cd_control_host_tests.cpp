@@ -9,7 +9,7 @@
 #include "divazid.h"
 #include "handles.h"
 #include "hosted_cd_control.h"
-#include "import_spy.h"
+#include "import_spy/import_spy.h"
 
 #include <ocidl.h>
 

@@ -14,6 +14,7 @@
 #include "about_dialog.h"
 #include "both_builds.h"
 #include "main_window.h"
+#include "plant/planted_dlls.h"
 #include "test_drives.h"
 
 #include <gtest/gtest.h>
@@ -34,20 +35,6 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 50
         if (condition())
             return true;
     return condition();
-}
-
-// A path of the machine that the environment variable names, seen through
-// Wine's drive Z; "Z:/nowhere" when it is not set.
-inline std::filesystem::path MachinePath(const wchar_t* variable)
-{
-    const wchar_t* path = _wgetenv(variable);
-    return L"Z:" + std::wstring(path ? path : L"/nowhere");
-}
-
-// A folder or file of the test prefix's drives.
-inline std::filesystem::path TestDrivesFolder(const std::wstring& name)
-{
-    return MachinePath(L"WINEPREFIX") / "test-drives" / name;
 }
 
 // The folder the release package was unpacked into, as into Downloads, and
@@ -138,73 +125,13 @@ struct Process {
     }
 };
 
-// The DLLs planted in the Downloads folder: the names that
-// tests/input/CMakeLists.txt gives "n,b" in WINEDLLOVERRIDES, and lists in
-// TARVOLO_PLANTED_DLLS ("a,b,c"), each with ".dll".
-inline std::vector<std::filesystem::path> PlantedDlls()
-{
-    std::vector<std::filesystem::path> planted;
-    std::wistringstream names(_wgetenv(L"TARVOLO_PLANTED_DLLS") ? _wgetenv(L"TARVOLO_PLANTED_DLLS") : L"");
-    for (std::wstring name; std::getline(names, name, L',');)
-        planted.push_back(DownloadsFolder() / (name + L".dll"));
-    return planted;
-}
-
-// A planted DLL, when loaded, writes its name + ".loaded" beside itself,
-// holding the path of the program that loaded it.
-inline std::filesystem::path RecordOf(const std::filesystem::path& dll)
-{
-    return dll.wstring() + L".loaded";
-}
-
-inline void Plant(const std::filesystem::path& dll)
-{
-    std::filesystem::remove(dll);
-    std::filesystem::remove(RecordOf(dll));
-    std::filesystem::copy_file(ThisProgramsFolder() / "Plant.dll", dll);
-}
-
-// Plants the DLLs, once for the test program, after checking with one of
-// its own that a plant loaded by its full path leaves its record.
-inline void PlantBesideThePrograms()
-{
-    static bool planted = false;
-    if (planted)
-        return;
-    ASSERT_TRUE(std::filesystem::exists(DownloadsFolder() / "Tarvolo.exe"))
-        << "no unpacked package: CTest's package_unpacked test makes it";
-    const std::filesystem::path check = DownloadsFolder() / "plant-check.dll";
-    Plant(check);
-    EXPECT_FALSE(LoadLibraryW(check.c_str()));
-    ASSERT_TRUE(std::filesystem::exists(RecordOf(check))) << "a plant loaded by its full path left no record";
-    std::filesystem::remove(RecordOf(check));
-    std::filesystem::remove(check);
-    const std::vector<std::filesystem::path> dlls = PlantedDlls();
-    ASSERT_FALSE(dlls.empty()) << "TARVOLO_PLANTED_DLLS names no DLL to plant";
-    for (const std::filesystem::path& dll : dlls)
-        Plant(dll);
-    planted = true;
-}
-
-// The planted DLLs that were loaded, each with the program that loaded it.
-inline std::wstring LoadedPlants()
-{
-    std::wstring loaded;
-    for (const std::filesystem::path& dll : PlantedDlls()) {
-        if (std::ifstream record(RecordOf(dll), std::ios::binary); record) {
-            const std::string bytes{std::istreambuf_iterator<char>(record), {}};
-            loaded += L"\n  " + dll.filename().wstring() + L" by " +
-                      std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-        }
-    }
-    return loaded;
-}
-
 class InputTest : public testing::TestWithParam<const BuildDifferences*> {
 protected:
     void SetUp() override
     {
-        ASSERT_NO_FATAL_FAILURE(PlantBesideThePrograms());
+        ASSERT_TRUE(std::filesystem::exists(DownloadsFolder() / "Tarvolo.exe"))
+            << "no unpacked package: CTest's package_unpacked test makes it";
+        ASSERT_NO_FATAL_FAILURE(PlantIn(DownloadsFolder()));
         ASSERT_TRUE(program.Start(ProgramFolder() / (std::wstring(GetParam()->programName) + L".exe")));
         main = program.WaitForOneWindow(GetParam()->mainWindowClass);
         ASSERT_TRUE(main) << "no main window";
@@ -219,7 +146,7 @@ protected:
     // Also when the program could not start, or broke down on the way.
     void TearDown() override
     {
-        const std::wstring loaded = LoadedPlants();
+        const std::wstring loaded = LoadedPlants(DownloadsFolder());
         EXPECT_TRUE(loaded.empty()) << "planted DLLs were loaded:" << testing::PrintToString(loaded);
     }
 

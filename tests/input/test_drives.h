@@ -8,6 +8,20 @@
 #include <initializer_list>
 #include <string>
 
+// A path of the machine that the environment variable names, seen through
+// Wine's drive Z; "Z:/nowhere" when it is not set.
+inline std::filesystem::path MachinePath(const wchar_t* variable)
+{
+    const wchar_t* path = _wgetenv(variable);
+    return L"Z:" + std::wstring(path ? path : L"/nowhere");
+}
+
+// A folder or file of the test prefix's drives.
+inline std::filesystem::path TestDrivesFolder(const std::wstring& name)
+{
+    return MachinePath(L"WINEPREFIX") / "test-drives" / name;
+}
+
 // Every drive of the prefix, in letter order: A removable; C and Z fixed,
 // Wine's own; D an emulated CD-ROM drive holding an audio disc; E fixed and
 // labelled; N network; R a RAM disk; T, U and V fixed, of 2.5, 3.5 and 0.5 MB;

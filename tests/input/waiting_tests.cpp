@@ -4,6 +4,7 @@
 // whether it still answers.
 
 #include "program_input.h"
+#include "slow_drive/slow_drive.h"
 #include "window_text.h"
 
 #include <fstream>
@@ -12,14 +13,6 @@
 namespace {
 
 const std::wstring kNotAccessible = L"Drive-ul nu este accesibil";
-
-// The delay of every answer of the slow drive; healthy again when the object goes.
-class SlowDrive {
-public:
-    ~SlowDrive() { Answer(0); }
-    void Answer(double afterSeconds) const { std::ofstream(TestDrivesFolder(L"network.delay")) << afterSeconds; }
-    void Die() const { Answer(600); }
-};
 
 // Every test starts with Enter, which lists the drives.
 class Waiting : public InputTest {

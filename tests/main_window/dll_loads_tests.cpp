@@ -2,7 +2,7 @@
 // start: every DLL by its full path in System32, none by its name alone, which
 // would be looked for in the program's folder first.
 
-#include "import_spy.h"
+#include "import_spy/import_spy.h"
 #include "main_window_test.h"
 
 #include <cwctype>

@@ -5,7 +5,7 @@
 // leaves a record when it is loaded.
 
 #include "dll_search.h"
-#include "import_spy.h"
+#include "import_spy/import_spy.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,17 @@
+// Test equipment: a test's hold on the test prefix's slow drive
+// (slow_drive.py), whose answers it delays or stops.
+
+#pragma once
+
+#include "test_drives.h"
+
+#include <filesystem>
+#include <fstream>
+
+// The delay of every answer of the slow drive; healthy again when the object goes.
+class SlowDrive {
+public:
+    ~SlowDrive() { Answer(0); }
+    void Answer(double afterSeconds) const { std::ofstream(TestDrivesFolder(L"network.delay")) << afterSeconds; }
+    void Die() const { Answer(600); }
+};
