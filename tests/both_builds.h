@@ -3,6 +3,7 @@
 #pragma once
 
 #include "build_differences.h"
+#include "wait_for.h"
 #include "window_text.h"
 
 #include <gtest/gtest.h>
@@ -30,15 +31,21 @@ inline std::wstring Text(HWND window)
     return text;
 }
 
+// A window's rectangle in the client coordinates of another, or of the screen.
+inline RECT PlaceIn(HWND window, HWND other)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    MapWindowPoints(HWND_DESKTOP, other, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 // The text on the clipboard, once no program holds it any more (5 s at most).
 inline std::wstring ClipboardText()
 {
-    for (int waited = 0; !OpenClipboard(nullptr); waited += 15) {
-        if (waited > 5000) {
-            ADD_FAILURE() << "the clipboard stays held";
-            return {};
-        }
-        Sleep(15);
+    if (!WaitFor([] { return OpenClipboard(nullptr) != FALSE; })) {
+        ADD_FAILURE() << "the clipboard stays held";
+        return {};
     }
     std::wstring text;
     if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {

@@ -7,9 +7,10 @@
 #include "control_calls.h"
 #include "control_loader.h"
 #include "divazid.h"
-#include "handles.h"
+#include "factory_spy/keeping_factory.h"
 #include "hosted_cd_control.h"
 #include "import_spy/import_spy.h"
+#include "scripted_parts/scripted_automation.h"
 
 #include <ocidl.h>
 
@@ -19,44 +20,6 @@
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-// What a scripted control answers: Invoke's status, and a result or an error
-// raised through EXCEPINFO.
-struct Answer {
-    HRESULT status;
-    double result;
-    EXCEPINFO exception;
-};
-
-// The number a scripted control writes through the track number it gets.
-constexpr short kTrackNoSetByControl = 7;
-
-// A control that answers each call alike, and checks that it is called as
-// its contract says: TrackCount (0x60020005) with no argument, TrackLength
-// (1) with the caller's track number by reference.
-struct ScriptedControl final : IDispatch {
-    explicit ScriptedControl(const Answer& answer) : answer(answer) {}
-    const Answer answer;
-
-    STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                        UINT*) override
-    {
-        EXPECT_EQ(flags, DISPATCH_METHOD | DISPATCH_PROPERTYGET);
-        EXPECT_EQ(id, params->cArgs == 1 ? 1 : 0x60020005);
-        if (params->cArgs == 1 && V_VT(&params->rgvarg[0]) == (VT_I2 | VT_BYREF))
-            *V_I2REF(&params->rgvarg[0]) = kTrackNoSetByControl;
-        V_VT(result) = VT_R8;
-        V_R8(result) = answer.result;
-        *exception = answer.exception;
-        return answer.status;
-    }
-};
 
 // What the results hold where a call left them.
 constexpr short kUntouched = 99;
@@ -139,12 +102,13 @@ TEST(ControlLoader, AnUnknownRegistrationOrAMissingFileGivesNoClass)
 }
 
 // A copy of the built control in a folder of its own (one that was loaded
-// stays for the process), and what another program could do to it at the
-// moment the loader is asked for it.
+// stays for the process), and another program at work on it at the moment
+// the loader is asked for it.
 class ControlCopy : public testing::Test {
 protected:
     void SetUp() override
     {
+        static int copies = 0;
         path = std::filesystem::temp_directory_path() / ("tarvolo-control-" + std::to_string(GetCurrentProcessId())) /
                std::to_string(++copies) / L"Divazid.dll";
         std::filesystem::create_directories(path.parent_path());
@@ -152,37 +116,19 @@ protected:
         // an earlier run.
         std::filesystem::copy_file(ThisProgramsFolder() / L"Divazid.dll", path,
                                    std::filesystem::copy_options::overwrite_existing);
-        tried.clear();
-        loadLibraryEx = ReplaceImport("kernel32.dll", "LoadLibraryExW", &LoadLibraryExTrying);
+        TamperingAtLoad::Install(path);
     }
-    void TearDown() override { ReplaceImport("kernel32.dll", "LoadLibraryExW", loadLibraryEx); }
+    void TearDown() override { TamperingAtLoad::Remove(); }
 
-    // What was tried on the file, when the loader was asked for it.
-    static inline std::vector<std::string> tried;
-    static inline std::filesystem::path path;
+    std::filesystem::path path;
     ComPtr<IClassFactory> factory;
-
-private:
-    static HMODULE WINAPI LoadLibraryExTrying(LPCWSTR name, HANDLE file, DWORD flags)
-    {
-        const auto opens = [name](DWORD access) {
-            return FileHandle(CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, 0, nullptr)) != nullptr;
-        };
-        if (path == name)
-            tried = {opens(GENERIC_WRITE) ? "opened to write" : "not opened to write",
-                     opens(DELETE) ? "opened to rename or delete" : "not opened to rename or delete"};
-        return loadLibraryEx(name, file, flags);
-    }
-
-    static inline int copies = 0;
-    static inline decltype(&LoadLibraryExW) loadLibraryEx = nullptr;
 };
 
 TEST_F(ControlCopy, CannotBeChangedFromItsCheckUntilItIsLoaded)
 {
     EXPECT_EQ(LoadBuilt(path, kTarvolo.cdControlLibId, factory), S_OK);
-    EXPECT_EQ(tried, (std::vector<std::string>{"not opened to write", "not opened to rename or delete"}));
+    EXPECT_EQ(TamperingAtLoad::tried,
+              (std::vector<std::string>{"not opened to write", "not opened to rename or delete"}));
 }
 
 TEST_F(ControlCopy, WithOneByteChangedIsRefusedBeforeTheLoaderIsAsked)
@@ -195,25 +141,8 @@ TEST_F(ControlCopy, WithOneByteChangedIsRefusedBeforeTheLoaderIsAsked)
     file.put(static_cast<char>(~byte));
     file.close();
     EXPECT_EQ(LoadBuilt(path, kTarvolo.cdControlLibId, factory), kNotTheBuiltControl);
-    EXPECT_TRUE(tried.empty()) << "the loader was asked for the file";
+    EXPECT_TRUE(TamperingAtLoad::tried.empty()) << "the loader was asked for the file";
 }
-
-// The built control's class as the host gets it, keeping the control it
-// makes so that a test can ask the control what the host handed it.
-struct KeepingFactory final : IClassFactory {
-    ComPtr<IClassFactory> built;
-    ComPtr<IOleObject> made;
-
-    STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override
-    {
-        const HRESULT hr = built->CreateInstance(outer, iid, object);
-        return SUCCEEDED(hr) ? static_cast<IUnknown*>(*object)->QueryInterface(IID_PPV_ARGS(&made)) : hr;
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-};
 
 // The built control hosted on a window as the program hosts it.
 class HostedControl : public testing::Test {

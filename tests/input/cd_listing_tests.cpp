@@ -8,9 +8,6 @@
 #include "program_input.h"
 #include "dpi.h"
 
-#include <fstream>
-#include <map>
-
 namespace {
 
 const std::string kThreeTracks = "audio 150\naudio 18525\naudio 36300\nlead-out 54000\n";
@@ -49,11 +46,7 @@ protected:
         ASSERT_TRUE(Show(letter)) << "a click on drive " << char(letter) << " showed no details";
     }
 
-    std::string ProgramName() const
-    {
-        const std::wstring name = GetParam()->programName;
-        return std::string(name.begin(), name.end()) + ".exe";
-    }
+    std::string ProgramName() const { return GetParam() == &kTarvolo ? "Tarvolo.exe" : "Tarvolo9x.exe"; }
 
     EmulatedCdDrive d{'d', kThreeTracks};
     EmulatedCdDrive x{'x', ""};

@@ -13,10 +13,7 @@ const std::wstring kTracksCopied =
     L"Track 1\t\t 4:05\r\nTrack 2\t\t 3:57\r\nTrack 3\t\t 3:56\r\nTrack-uri: 3\r\nDurata: 11:58\r\n";
 
 // A format of another program's, which a copy must not leave beside its text.
-UINT AnotherProgramsFormat()
-{
-    return RegisterClipboardFormatW(L"Tarvolo tests: another program's");
-}
+const UINT kAnotherProgramsFormat = RegisterClipboardFormatW(L"Tarvolo tests: another program's");
 
 // The text, and another program's own format beside it.
 void SetClipboard(const std::wstring& text)
@@ -30,7 +27,7 @@ void SetClipboard(const std::wstring& text)
     ASSERT_TRUE(WaitFor([] { return OpenClipboard(nullptr) != FALSE; })) << "the clipboard stays held";
     EmptyClipboard();
     SetClipboardData(CF_UNICODETEXT, global());
-    SetClipboardData(AnotherProgramsFormat(), global());
+    SetClipboardData(kAnotherProgramsFormat, global());
     CloseClipboard();
 }
 
@@ -83,7 +80,7 @@ protected:
         SetClipboard(kBefore);
         copy();
         WaitFor([] { return ClipboardText() != kBefore; });
-        EXPECT_FALSE(IsClipboardFormatAvailable(AnotherProgramsFormat())) << "another program's format stayed";
+        EXPECT_FALSE(IsClipboardFormatAvailable(kAnotherProgramsFormat)) << "another program's format stayed";
         return ClipboardText();
     }
 

@@ -182,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(Builds, InputTest, kBothBuilds, BuildName);
 // digest without signature is that of the control they were built with.
 class SignedPackage : public InputTest {
 protected:
-    std::filesystem::path ProgramFolder() const override { return SignedPackageFolder(); }
+    std::filesystem::path ProgramFolder() const override { return kSignedPackageFolder; }
 };
 
 TEST_P(SignedPackage, LoadsItsSignedControlAndListsADisc)
@@ -219,6 +219,9 @@ TEST(StartupFailure, EachProgramRefusesAControlItWasNotBuiltWith)
 {
     const auto folder = std::filesystem::temp_directory_path() / ("tarvolo-" + std::to_string(GetCurrentProcessId()));
     const auto elsewhere = folder / "elsewhere";
+    // Wine gives out process identifiers again: a folder may be left from an
+    // earlier run, with a file where this test wants none.
+    std::filesystem::remove_all(folder);
     std::filesystem::create_directories(elsewhere);
     const std::string control = Bytes(ThisProgramsFolder() / "Divazid.dll");
     std::ofstream(elsewhere / "Divazid.dll", std::ios::binary) << control;
@@ -230,7 +233,7 @@ TEST(StartupFailure, EachProgramRefusesAControlItWasNotBuiltWith)
     constexpr wchar_t kNotOurs[] = L" nu este controlul CD livrat cu acest program.";
     std::vector<ControlFile> files = {
         {"none", std::nullopt, L" lipseste"},
-        {"a planted DLL", Bytes(ThisProgramsFolder() / "Plant.dll"), kNotOurs},
+        {"a planted DLL", Bytes(ThePlant()), kNotOurs},
         {"a copy cut short", control.substr(0, control.size() / 2), kNotOurs},
         {"an empty file", "", kNotOurs},
         {"a text file", "Divazid.dll\r\n", kNotOurs},

@@ -13,6 +13,7 @@
 
 #include "about_dialog.h"
 #include "both_builds.h"
+#include "keyboard_and_mouse/keyboard_and_mouse.h"
 #include "main_window.h"
 #include "plant/planted_dlls.h"
 #include "test_drives.h"
@@ -22,31 +23,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
-inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000)
-{
-    for (const ULONGLONG end = GetTickCount64() + timeoutMs; GetTickCount64() < end; Sleep(15))
-        if (condition())
-            return true;
-    return condition();
-}
-
-// The folder the release package was unpacked into, as into Downloads, and
-// the same package signed with a throwaway certificate, unpacked beside it.
-inline std::filesystem::path DownloadsFolder()
-{
-    return MachinePath(L"TARVOLO_PACKAGE_CHECK") / L"Programe \u0102";
-}
-inline std::filesystem::path SignedPackageFolder()
-{
-    return MachinePath(L"TARVOLO_PACKAGE_CHECK") / L"Semnate \u0102";
-}
+// The folders the release package was unpacked into: as into Downloads, and
+// signed with a throwaway certificate beside it.
+inline const std::filesystem::path kDownloadsFolder = MachinePath(L"TARVOLO_PACKAGE_CHECK") / L"Programe \u0102";
+inline const std::filesystem::path kSignedPackageFolder = MachinePath(L"TARVOLO_PACKAGE_CHECK") / L"Semnate \u0102";
 
 // The drive's place in the drive list, which holds the drives in letter order.
 inline int LineOf(wchar_t letter)
@@ -57,8 +41,7 @@ inline int LineOf(wchar_t letter)
 // The middle of a window: of its close box, the rightmost button of its caption.
 inline POINT Centre(HWND window)
 {
-    RECT r{};
-    GetWindowRect(window, &r);
+    const RECT r = PlaceIn(window, HWND_DESKTOP);
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 inline POINT CloseBoxOf(HWND window)
@@ -69,15 +52,6 @@ inline POINT CloseBoxOf(HWND window)
     const POINT centre{caption.right - GetSystemMetrics(SM_CXSIZE) / 2, (caption.top + caption.bottom) / 2};
     EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(centre.x, centre.y)), HTCLOSE) << "no close box there";
     return centre;
-}
-
-// A window's rectangle in the client coordinates of another, or of the screen.
-inline RECT PlaceIn(HWND window, HWND other)
-{
-    RECT r{};
-    GetWindowRect(window, &r);
-    MapWindowPoints(HWND_DESKTOP, other, reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 // A program started by a test and ended when the object goes, whatever the
@@ -129,9 +103,9 @@ class InputTest : public testing::TestWithParam<const BuildDifferences*> {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(std::filesystem::exists(DownloadsFolder() / "Tarvolo.exe"))
+        ASSERT_TRUE(std::filesystem::exists(kDownloadsFolder / "Tarvolo.exe"))
             << "no unpacked package: CTest's package_unpacked test makes it";
-        ASSERT_NO_FATAL_FAILURE(PlantIn(DownloadsFolder()));
+        ASSERT_NO_FATAL_FAILURE(PlantIn(kDownloadsFolder));
         ASSERT_TRUE(program.Start(ProgramFolder() / (std::wstring(GetParam()->programName) + L".exe")));
         main = program.WaitForOneWindow(GetParam()->mainWindowClass);
         ASSERT_TRUE(main) << "no main window";
@@ -146,12 +120,12 @@ protected:
     // Also when the program could not start, or broke down on the way.
     void TearDown() override
     {
-        const std::wstring loaded = LoadedPlants(DownloadsFolder());
+        const std::wstring loaded = LoadedPlants(kDownloadsFolder);
         EXPECT_TRUE(loaded.empty()) << "planted DLLs were loaded:" << testing::PrintToString(loaded);
     }
 
     // Where the program is started from.
-    virtual std::filesystem::path ProgramFolder() const { return DownloadsFolder(); }
+    virtual std::filesystem::path ProgramFolder() const { return kDownloadsFolder; }
 
     HWND Control(int id) const { return GetDlgItem(main, id); }
     std::wstring Details() const { return Text(Control(kDetailValues)); }
@@ -170,65 +144,7 @@ protected:
         return WaitFor([&] { return Gui().hwndFocus == control; });
     }
 
-    // A key pressed while the modifier is held (Ctrl+C: Key('C', VK_CONTROL)).
-    static void Key(WORD vk, WORD modifier = 0)
-    {
-        std::vector<INPUT> keys;
-        const auto press = [&](WORD key, DWORD up) {
-            if (!key)
-                return;
-            // The arrow keys and the menu key are the extended ones.
-            const DWORD extended = key == VK_DOWN || key == VK_APPS ? KEYEVENTF_EXTENDEDKEY : 0;
-            INPUT input{INPUT_KEYBOARD};
-            input.ki = {key, static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)), extended | up};
-            keys.push_back(input);
-        };
-        press(modifier, 0);
-        press(vk, 0);
-        press(vk, KEYEVENTF_KEYUP);
-        press(modifier, KEYEVENTF_KEYUP);
-        EXPECT_EQ(SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
-    }
-
-    void ClickAt(POINT at, bool right = false)
-    {
-        // A click is routed when it arrives: one that came while the last one
-        // still held the mouse captured, or on its spot within the double-click
-        // time, would not be a click of its own.
-        EXPECT_TRUE(WaitFor([&] { return !Gui().hwndCapture; })) << "the program keeps the mouse captured";
-        if (at.x == lastClick.x && at.y == lastClick.y)
-            WaitFor([&] { return GetTickCount64() > lastClickTime + GetDoubleClickTime(); });
-        // Absolute coordinates run from 0 to 65536 across the virtual screen and
-        // the platform truncates, so rounding up lands on the pixel itself. The
-        // button events carry the place too: under Wine the cursor may jump back
-        // to an earlier click's place for a moment.
-        const int cx = GetSystemMetrics(SM_CXVIRTUALSCREEN), cy = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-        const auto dx = static_cast<LONG>(((at.x - GetSystemMetrics(SM_XVIRTUALSCREEN)) * 65536LL + cx - 1) / cx);
-        const auto dy = static_cast<LONG>(((at.y - GetSystemMetrics(SM_YVIRTUALSCREEN)) * 65536LL + cy - 1) / cy);
-        INPUT mouse[3] = {{INPUT_MOUSE}, {INPUT_MOUSE}, {INPUT_MOUSE}};
-        const DWORD buttons[] = {0, right ? DWORD{MOUSEEVENTF_RIGHTDOWN} : DWORD{MOUSEEVENTF_LEFTDOWN},
-                                 right ? DWORD{MOUSEEVENTF_RIGHTUP} : DWORD{MOUSEEVENTF_LEFTUP}};
-        for (int i = 0; i < 3; ++i)
-            mouse[i].mi = {dx, dy, 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons[i]};
-        // The button goes down once the cursor has stayed at the place for a
-        // while: a press while it jumps back would be a drag from the earlier
-        // place, and a list box scrolls on a drag that leaves it.
-        POINT cursor{};
-        const auto there = [&] { return GetCursorPos(&cursor) && cursor.x == at.x && cursor.y == at.y; };
-        EXPECT_TRUE(WaitFor([&] {
-            EXPECT_EQ(SendInput(1, mouse, sizeof(INPUT)), 1u);
-            if (!WaitFor(there, 500))
-                return false;
-            for (const ULONGLONG settled = GetTickCount64() + 50; GetTickCount64() < settled; Sleep(5))
-                if (!there())
-                    return false;
-            return true;
-        })) << "the mouse went to "
-            << cursor.x << "," << cursor.y << " instead of " << at.x << "," << at.y;
-        EXPECT_EQ(SendInput(2, mouse + 1, sizeof(INPUT)), 2u);
-        lastClick = at;
-        lastClickTime = GetTickCount64();
-    }
+    void ClickAt(POINT at, bool right = false) { mouse.Click(program.info.dwThreadId, at, right); }
 
     // The line's place from the drive list's own metrics, scrolled into view
     // first as a person would.
@@ -253,9 +169,9 @@ protected:
         return WaitFor([&] { return LineCount() == kTestDrives.size(); });
     }
 
-    bool WaitForDetailsOf(wchar_t letter) const
+    bool WaitForDetailsOf(wchar_t letter, DWORD timeoutMs = 5000) const
     {
-        return WaitFor([&] { return Details().starts_with(std::wstring(1, letter) + L"\n"); });
+        return WaitFor([&] { return Details().starts_with(std::wstring(1, letter) + L"\n"); }, timeoutMs);
     }
 
     // A click on the drive's line, until its details are on show.
@@ -303,8 +219,7 @@ protected:
 
     Process program;
     HWND main = nullptr;
-    POINT lastClick{-100, -100};
-    ULONGLONG lastClickTime = 0;
+    Mouse mouse;
 };
 
 // Where the machine refused to mount the drives of exact sizes, any size is

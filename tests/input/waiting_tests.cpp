@@ -7,7 +7,6 @@
 #include "slow_drive/slow_drive.h"
 #include "window_text.h"
 
-#include <fstream>
 #include <regex>
 
 namespace {
@@ -36,7 +35,7 @@ protected:
         const wchar_t healthy = Details().starts_with(L"E\n") ? L'C' : kLabelledDrive;
         for (int attempt = 0; attempt < 3; ++attempt) {
             ClickLine(healthy);
-            if (WaitFor([&] { return Details().starts_with(std::wstring(1, healthy) + L"\n"); }, 2000)) {
+            if (WaitForDetailsOf(healthy, 2000)) {
                 ClickLine(kSlowDrive);
                 return;
             }

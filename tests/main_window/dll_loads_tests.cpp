@@ -5,19 +5,10 @@
 #include "import_spy/import_spy.h"
 #include "main_window_test.h"
 
-#include <cwctype>
-
 namespace {
 
 // Before any test, so that DLLs loaded once per process are seen too.
 const bool kLoadsSeen = (DllLoads::Install(), true);
-
-std::wstring Lower(std::wstring text)
-{
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
 
 class DllLoadsOfTheWindow : public MainWindowTest {};
 
@@ -25,12 +16,12 @@ TEST_P(DllLoadsOfTheWindow, AreOfSystemDllsByTheirFullPath)
 {
     ASSERT_TRUE(kLoadsSeen);
     wchar_t folder[MAX_PATH];
-    const std::wstring system = Lower(std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)) + L"\\");
+    const std::wstring system = std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)) + L"\\";
     bool versionSeen = false;
     for (const DllLoads::Load& load : DllLoads::Seen()) {
-        const std::wstring name = Lower(load.name);
-        EXPECT_TRUE(name.starts_with(system)) << testing::PrintToString(load.name) << " is not in System32";
-        versionSeen = versionSeen || name == system + L"version.dll";
+        EXPECT_EQ(_wcsnicmp(load.name.c_str(), system.c_str(), system.size()), 0)
+            << testing::PrintToString(load.name) << " is not in System32";
+        versionSeen = versionSeen || _wcsicmp(load.name.c_str(), (system + L"version.dll").c_str()) == 0;
     }
     EXPECT_TRUE(versionSeen) << "the identity was read without version.dll";
 }

@@ -10,16 +10,9 @@
 #include <gtest/gtest.h>
 #include <windowsx.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "scripted_parts/scripted_parts.h"
-
-struct ShownMessage {
-    std::wstring text;
-    std::wstring title;
-    UINT type;
-};
 
 // Twips as pixels at a DPI, the way a twip is defined: 1440 to the inch.
 inline int Px(int twips, UINT dpi)
@@ -61,10 +54,7 @@ protected:
                 cd = static_cast<ScriptedCdControl*>(control.get());
                 return S_OK;
             },
-            [this](HWND, const std::wstring& text, const std::wstring& title, UINT type) {
-                messages.push_back({text, title, type});
-                return IDOK;
-            },
+            NotingMessageBox(messages),
         };
         ASSERT_HRESULT_SUCCEEDED(MainWindow::Create(Build(), std::move(parts), window));
         hwnd = window->Handle();

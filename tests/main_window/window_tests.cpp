@@ -44,8 +44,7 @@ protected:
             GetClassNameW(control, className, 64);
             EXPECT_EQ(_wcsicmp(className, p.className), 0) << className;
             EXPECT_EQ(::Text(control), p.text);
-            GetWindowRect(control, &r);
-            MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+            r = PlaceIn(control, hwnd);
             const SIZE size = place.width ? SIZE{Px(place.width, dpi), Px(place.height, dpi)}
                                           : TextSize(control, p.text);
             EXPECT_EQ(r.left, Px(place.left, dpi));

@@ -21,16 +21,13 @@ TEST(DriveDetails, WholeMegabytesRoundHalvesToEven)
 
 TEST(TrackLine, DurationsAsMinutesAndSeconds)
 {
-    const struct {
-        short seconds;
-        const wchar_t* text;
-    } cases[] = {
+    const std::pair<short, const wchar_t*> cases[] = {
         {0, L" 0:00"},   {5, L" 0:05"},    {59, L" 0:59"},        {60, L" 1:00"},      {65, L" 1:05"},
         {245, L" 4:05"}, {600, L" 10:00"}, {3599, L" 59:59"},     {32767, L" 546:07"}, {-5, L" 0:-05"},
         {-60, L"-1:00"}, {-65, L"-1:-05"}, {-32768, L"-546:-08"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FormatDuration(c.seconds), c.text) << c.seconds;
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(FormatDuration(seconds), text) << seconds;
 
     EXPECT_EQ(SignedDecimal(-7), L"-7");
 }

@@ -6,38 +6,13 @@
 
 #include "dll_search.h"
 #include "import_spy/import_spy.h"
+#include "plant/planted_dlls.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 namespace {
-
-std::vector<std::wstring>& DllDirectoriesSet()
-{
-    static std::vector<std::wstring> set;
-    return set;
-}
-
-decltype(&SetDllDirectoryW) setDllDirectory = nullptr;
-
-BOOL WINAPI SetDllDirectorySeen(LPCWSTR folder)
-{
-    DllDirectoriesSet().push_back(folder ? folder : L"(null)");
-    return setDllDirectory(folder);
-}
-
-std::filesystem::path ThisProgramsFolder()
-{
-    wchar_t path[MAX_PATH];
-    return std::filesystem::path(std::wstring(path, GetModuleFileNameW(nullptr, path, MAX_PATH))).parent_path();
-}
-
-std::wstring SystemFolder()
-{
-    wchar_t folder[MAX_PATH];
-    return std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH));
-}
 
 // One test, in this order: once the search is limited to System32 it stays
 // so for the process.
@@ -46,11 +21,11 @@ TEST(DllSearch, CurrentFolderLeftOutWithOrWithoutTheNewerFunction)
     const auto folder = std::filesystem::temp_directory_path() /
                         ("tarvolo-dlls-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(ThisProgramsFolder() / "Plant.dll", folder / "planted.dll");
-    const auto record = folder / "planted.dll.loaded";
+    const auto planted = folder / "planted.dll";
+    Plant(planted);
+    const auto record = RecordOf(planted);
     ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
-    setDllDirectory = ReplaceImport("kernel32.dll", "SetDllDirectoryW", &SetDllDirectorySeen);
-    ASSERT_TRUE(setDllDirectory) << "nothing here calls SetDllDirectoryW";
+    ASSERT_TRUE(DllDirectoriesSet::Install()) << "nothing here calls SetDllDirectoryW";
     DllLoads::Install();
 
     // Without SetDefaultDllDirectories the current folder is taken out of
@@ -58,8 +33,8 @@ TEST(DllSearch, CurrentFolderLeftOutWithOrWithoutTheNewerFunction)
     // folder first. Wine searches the current folder all the same, so the
     // call is what is checked.
     LimitDllSearchToSystem32(nullptr);
-    EXPECT_EQ(DllDirectoriesSet(), (std::vector<std::wstring>{L""}));
-    LoadDllByFullPath(folder / "planted.dll");
+    EXPECT_EQ(DllDirectoriesSet::Seen(), (std::vector<std::wstring>{L""}));
+    LoadDllByFullPath(planted);
     ASSERT_FALSE(DllLoads::Seen().empty());
     EXPECT_EQ(DllLoads::Seen().back().flags, static_cast<DWORD>(LOAD_WITH_ALTERED_SEARCH_PATH));
     std::filesystem::remove(record);
@@ -71,17 +46,18 @@ TEST(DllSearch, CurrentFolderLeftOutWithOrWithoutTheNewerFunction)
     // come by their full path in System32, the control by its own.
     DllLoads::Seen().clear();
     LimitDllSearchToSystem32();
-    EXPECT_EQ(DllDirectoriesSet().size(), 1u) << "the older call was made as well";
+    EXPECT_EQ(DllDirectoriesSet::Seen().size(), 1u) << "the older call was made as well";
     LoadLibraryW(L"planted.dll");
     EXPECT_FALSE(std::filesystem::exists(record)) << "a DLL by name came from the current folder";
     EXPECT_TRUE(LoadSystemDll(L"version.dll"));
-    LoadDllByFullPath(folder / "planted.dll");
+    LoadDllByFullPath(planted);
     ASSERT_EQ(DllLoads::Seen().size(), 3u);
-    EXPECT_EQ(DllLoads::Seen()[1].name, SystemFolder() + L"\\version.dll");
+    wchar_t system[MAX_PATH];
+    EXPECT_EQ(DllLoads::Seen()[1].name, std::wstring(system, GetSystemDirectoryW(system, MAX_PATH)) + L"\\version.dll");
     EXPECT_EQ(DllLoads::Seen()[2].flags, 0u);
     EXPECT_TRUE(std::filesystem::exists(record)) << "the DLL by its full path was not loaded";
 
-    SetCurrentDirectoryW(ThisProgramsFolder().c_str());
+    SetCurrentDirectoryW(ThePlant().parent_path().c_str());
     std::filesystem::remove_all(folder);
 }
 

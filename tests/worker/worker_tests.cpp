@@ -2,42 +2,23 @@
 // thread, with a window of its own, waits for them as the programs do. The
 // user's keys go through the platform's input queue (SendInput).
 
+#include "keyboard_and_mouse/keyboard_and_mouse.h"
+#include "out_of_memory/out_of_memory.h"
 #include "worker.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <new>
 #include <vector>
-
-// Every allocation of the thread named here fails, as when memory runs out.
-std::atomic<DWORD> threadOutOfMemory{0};
-
-void* operator new(std::size_t size)
-{
-    if (GetCurrentThreadId() == threadOutOfMemory.load())
-        throw std::bad_alloc();
-    if (void* memory = HeapAlloc(GetProcessHeap(), 0, size ? size : 1))
-        return memory;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept
-{
-    HeapFree(GetProcessHeap(), 0, memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept
-{
-    HeapFree(GetProcessHeap(), 0, memory);
-}
 
 namespace {
 
 constexpr DWORD kLong = 10000;
+
+// A call that answers at once, S_FALSE telling its own answer apart.
+const std::function<HRESULT()> kAnswersAtOnce = [] { return S_FALSE; };
 
 // A top-level window of this thread that notes what reaches it.
 class TestWindow {
@@ -79,20 +60,6 @@ private:
     }
 };
 
-void Keys(std::initializer_list<WORD> keys)
-{
-    std::vector<INPUT> inputs;
-    for (const WORD vk : keys) {
-        INPUT down{INPUT_KEYBOARD};
-        down.ki = {vk, static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), 0};
-        INPUT up = down;
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(down);
-        inputs.push_back(up);
-    }
-    ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
-}
-
 // An event that a call waits on until the test lets it answer.
 struct Gate {
     Gate() : event(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -102,12 +69,9 @@ struct Gate {
         CloseHandle(event);
     }
     void Open() const { SetEvent(event); }
-    std::function<HRESULT()> Call(HRESULT result = S_OK) const
+    std::function<HRESULT()> Call() const
     {
-        return [event = event, result] {
-            WaitForSingleObject(event, INFINITE);
-            return result;
-        };
+        return [event = event] { return WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0 ? S_OK : E_FAIL; };
     }
     HANDLE event;
 };
@@ -115,10 +79,17 @@ struct Gate {
 class WorkerTest : public testing::Test {
 protected:
     ULONGLONG Elapsed() const { return GetTickCount64() - start; }
-    HRESULT Call(wchar_t drive, std::function<HRESULT()> call, DWORD timeoutMs)
+    HRESULT Call(wchar_t drive, std::function<HRESULT()> call, DWORD timeoutMs = kLong)
     {
         start = GetTickCount64();
         return worker.Call(drive, std::move(call), timeoutMs);
+    }
+
+    // Whether the drive, whose call was given up on, takes calls again
+    // within kLong once that call has answered.
+    bool TakesCallsAgain(wchar_t drive)
+    {
+        return WaitFor([&] { return worker.Call(drive, kAnswersAtOnce, kLong) == S_FALSE; }, kLong);
     }
 
     TestWindow window;
@@ -128,24 +99,18 @@ protected:
 
 TEST_F(WorkerTest, AnswersWhileWaitingAndKeepsPostedMessagesInOrderForAfter)
 {
-    EXPECT_EQ(Call(
-                  0, [] { return S_FALSE; }, kLong),
-              S_FALSE);
+    EXPECT_EQ(Call(0, kAnswersAtOnce), S_FALSE);
 
     // Posted before the call and by it; the window answers a message sent
     // to it meanwhile.
     PostMessageW(window.hwnd, WM_APP + 1, 0, 0);
     PostMessageW(window.hwnd, WM_APP + 2, 0, 0);
-    const HWND hwnd = window.hwnd;
-    EXPECT_EQ(Call(
-                  0,
-                  [hwnd] {
-                      PostMessageW(hwnd, WM_APP + 3, 0, 0);
-                      DWORD_PTR answer = 0;
-                      return SendMessageTimeoutW(hwnd, WM_APP + 4, 0, 0, SMTO_NORMAL, kLong, &answer) ? S_OK : E_FAIL;
-                  },
-                  kLong),
-              S_OK);
+    const auto postAndSend = [hwnd = window.hwnd] {
+        PostMessageW(hwnd, WM_APP + 3, 0, 0);
+        DWORD_PTR answer = 0;
+        return SendMessageTimeoutW(hwnd, WM_APP + 4, 0, 0, SMTO_NORMAL, kLong, &answer) ? S_OK : E_FAIL;
+    };
+    EXPECT_EQ(Call(0, postAndSend), S_OK);
     EXPECT_EQ(window.received, (std::vector<UINT>{WM_APP + 4})) << "only the sent message is handled during the call";
     window.Pump();
     EXPECT_EQ(window.received, (std::vector<UINT>{WM_APP + 4, WM_APP + 1, WM_APP + 2, WM_APP + 3}));
@@ -159,33 +124,23 @@ TEST_F(WorkerTest, GivesUpOnTimeAndTheDriveStaysBusyUntilItsCallAnswers)
     const Gate gate;
     auto held = std::make_shared<int>(0);
     const std::weak_ptr<int> watch = held;
-    EXPECT_EQ(Call(
-                  L'N', [call = gate.Call(), held = std::move(held)] { return call(); }, 500),
-              kCallTimedOut);
+    auto holding = [call = gate.Call(), held = std::move(held)] { return call(); };
+    EXPECT_EQ(Call(L'N', std::move(holding), 500), kCallTimedOut);
     EXPECT_GE(Elapsed(), 500u);
     EXPECT_LT(Elapsed(), static_cast<ULONGLONG>(kLong));
 
     bool ran = false;
-    EXPECT_EQ(Call(
-                  L'N',
-                  [&] {
-                      ran = true;
-                      return S_OK;
-                  },
-                  kLong),
-              kDriveStillNotAnswering);
+    const auto noting = [&ran] {
+        ran = true;
+        return S_OK;
+    };
+    EXPECT_EQ(Call(L'N', noting), kDriveStillNotAnswering);
     EXPECT_FALSE(ran);
-    EXPECT_EQ(Call(
-                  L'M', [] { return S_FALSE; }, kLong),
-              S_FALSE)
-        << "a call behind the one that hangs";
+    EXPECT_EQ(Call(L'M', kAnswersAtOnce), S_FALSE) << "a call behind the one that hangs";
     EXPECT_FALSE(watch.expired());
 
     gate.Open();
-    for (start = GetTickCount64(); Elapsed() < kLong && worker.Call(
-                                                            L'N', [] { return S_OK; }, kLong) != S_OK;)
-        Sleep(10);
-    EXPECT_LT(Elapsed(), static_cast<ULONGLONG>(kLong)) << "the drive stayed busy after its call answered";
+    EXPECT_TRUE(TakesCallsAgain(L'N')) << "the drive stayed busy after its call answered";
     EXPECT_TRUE(watch.expired()) << "the given-up call still holds what it took";
 }
 
@@ -195,27 +150,16 @@ TEST_F(WorkerTest, GivesUpOnTimeAndTheDriveStaysBusyUntilItsCallAnswers)
 TEST_F(WorkerTest, OutOfMemoryWhileGivingUpLeavesTheWorkerWhole)
 {
     const Gate gate;
-    const DWORD caller = GetCurrentThreadId();
-    const auto call = gate.Call();
-    EXPECT_EQ(Call(
-                  L'N',
-                  [&] {
-                      threadOutOfMemory = caller;  // from now until the caller has given up
-                      return call();
-                  },
-                  500),
-              E_OUTOFMEMORY);
+    const auto outOfMemoryUntilGivenUp = [caller = GetCurrentThreadId(), call = gate.Call()] {
+        threadOutOfMemory = caller;
+        return call();
+    };
+    EXPECT_EQ(Call(L'N', outOfMemoryUntilGivenUp, 500), E_OUTOFMEMORY);
     threadOutOfMemory = 0;
-    EXPECT_EQ(Call(
-                  L'M', [] { return S_FALSE; }, 500),
-              S_FALSE)
-        << "a call behind the one given up on";
+    EXPECT_EQ(Call(L'M', kAnswersAtOnce, 500), S_FALSE) << "a call behind the one given up on";
 
     gate.Open();
-    for (start = GetTickCount64(); Elapsed() < kLong && worker.Call(
-                                                            L'N', [] { return S_OK; }, kLong) != S_OK;)
-        Sleep(10);
-    EXPECT_LT(Elapsed(), static_cast<ULONGLONG>(kLong)) << "the drive stayed busy after its call answered";
+    EXPECT_TRUE(TakesCallsAgain(L'N')) << "the drive stayed busy after its call answered";
 }
 
 // Once the wait cursor shows the user's input is dropped, Esc gives up on
@@ -227,9 +171,10 @@ TEST_F(WorkerTest, EscGivesUpAndOtherInputIsDropped)
     SetCapture(window.hwnd);
     ASSERT_EQ(GetCapture(), window.hwnd);
     // Queued before the call: taken once input is dropped, at 0.3 s.
-    Keys({'B', VK_ESCAPE});
+    Key('B');
+    Key(VK_ESCAPE);
     const Gate gate;
-    EXPECT_EQ(Call(0, gate.Call(), kLong), kCallCancelled);
+    EXPECT_EQ(Call(0, gate.Call()), kCallCancelled);
     EXPECT_GE(Elapsed(), 300u);
     EXPECT_LT(Elapsed(), static_cast<ULONGLONG>(kLong));
     EXPECT_EQ(window.received, (std::vector<UINT>{WM_CANCELMODE}));
@@ -242,7 +187,7 @@ TEST_F(WorkerTest, CloseRequestGivesUpAndWaitsInTheQueue)
 {
     PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
     const Gate gate;
-    EXPECT_EQ(Call(0, gate.Call(), kLong), kCallAbandonedForClose);
+    EXPECT_EQ(Call(0, gate.Call()), kCallAbandonedForClose);
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, window.hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) << "the close request is gone";
 }

@@ -1,12 +1,14 @@
 // Test equipment that stands in for platform functions: a function that a
 // test program imports by name is replaced in its own import table, so that a
-// test sees what the product's code asked of the loader, where Wine shows no effect.
+// test sees what the product's code asked of the loader, where Wine shows no
+// effect, or plays another program at the moment the loader is asked.
 
 #pragma once
 
 #include <windows.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -85,4 +87,63 @@ private:
 
     static inline decltype(&LoadLibraryExW) loadLibraryEx = nullptr;
     static inline decltype(&LoadLibraryW) loadLibrary = nullptr;
+};
+
+// Every folder that the code gives SetDllDirectoryW, "(null)" for none, from
+// when Install is called.
+struct DllDirectoriesSet {
+    static std::vector<std::wstring>& Seen()
+    {
+        static std::vector<std::wstring> seen;
+        return seen;
+    }
+
+    // False when the test program does not call SetDllDirectoryW.
+    static bool Install()
+    {
+        if (!setDllDirectory)
+            setDllDirectory = ReplaceImport("kernel32.dll", "SetDllDirectoryW", &SetDllDirectorySeen);
+        return setDllDirectory != nullptr;
+    }
+
+private:
+    static BOOL WINAPI SetDllDirectorySeen(LPCWSTR folder)
+    {
+        Seen().push_back(folder ? folder : L"(null)");
+        return setDllDirectory(folder);
+    }
+
+    static inline decltype(&SetDllDirectoryW) setDllDirectory = nullptr;
+};
+
+// Another program at the moment the code asks LoadLibraryExW for one file:
+// it tries to open the file to write, and to rename or delete, and notes
+// whether it could, from Install until Remove.
+struct TamperingAtLoad {
+    static inline std::vector<std::string> tried;
+
+    static void Install(const std::filesystem::path& file)
+    {
+        target = file;
+        tried.clear();
+        loadLibraryEx = ReplaceImport("kernel32.dll", "LoadLibraryExW", &LoadLibraryExTampering);
+    }
+    static void Remove() { ReplaceImport("kernel32.dll", "LoadLibraryExW", loadLibraryEx); }
+
+private:
+    static HMODULE WINAPI LoadLibraryExTampering(LPCWSTR name, HANDLE file, DWORD flags)
+    {
+        const auto opens = [name](DWORD access) {
+            const HANDLE opened = CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                              nullptr, OPEN_EXISTING, 0, nullptr);
+            return opened != INVALID_HANDLE_VALUE && CloseHandle(opened);
+        };
+        if (target == name)
+            tried = {opens(GENERIC_WRITE) ? "opened to write" : "not opened to write",
+                     opens(DELETE) ? "opened to rename or delete" : "not opened to rename or delete"};
+        return loadLibraryEx(name, file, flags);
+    }
+
+    static inline std::filesystem::path target;
+    static inline decltype(&LoadLibraryExW) loadLibraryEx = nullptr;
 };

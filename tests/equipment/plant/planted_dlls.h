@@ -33,16 +33,20 @@ inline std::filesystem::path RecordOf(const std::filesystem::path& dll)
     return dll.wstring() + L".loaded";
 }
 
-// The plant is Plant.dll beside the test program.
-inline void Plant(const std::filesystem::path& dll)
+// The plant: Plant.dll beside the test program.
+inline std::filesystem::path ThePlant()
 {
     wchar_t program[MAX_PATH];
-    const std::filesystem::path plant =
-        std::filesystem::path(std::wstring(program, GetModuleFileNameW(nullptr, program, MAX_PATH))).parent_path() /
-        "Plant.dll";
+    return std::filesystem::path(std::wstring(program, GetModuleFileNameW(nullptr, program, MAX_PATH))).parent_path() /
+           "Plant.dll";
+}
+
+// A plant at dll, with no record of an earlier load.
+inline void Plant(const std::filesystem::path& dll)
+{
     std::filesystem::remove(dll);
     std::filesystem::remove(RecordOf(dll));
-    std::filesystem::copy_file(plant, dll);
+    std::filesystem::copy_file(ThePlant(), dll);
 }
 
 // Plants the DLLs in the folder, once for the test program, after checking

@@ -1,6 +1,6 @@
-// Test equipment that stands in for the drive information service and the CD
-// control: a test scripts their answers, every call is logged, and the call
-// the test names fails.
+// Test equipment that stands in for the drive information service, the CD
+// control and the message box: a test scripts their answers, every call is
+// logged, the call the test names fails, and every message is noted.
 
 #pragma once
 
@@ -154,3 +154,19 @@ public:
 private:
     Script& script;
 };
+
+struct ShownMessage {
+    std::wstring text;
+    std::wstring title;
+    UINT type;
+};
+
+// The platform's message box: each message is noted in shown instead, and
+// answered with OK.
+inline auto NotingMessageBox(std::vector<ShownMessage>& shown)
+{
+    return [&shown](HWND, const std::wstring& text, const std::wstring& title, UINT type) {
+        shown.push_back({text, title, type});
+        return IDOK;
+    };
+}
