@@ -93,15 +93,19 @@ protected:
         });
     }
 
-    // Where the menu opens, and closes again.
+    // Where the menu opens; left with Esc, it closes and copies nothing.
     POINT MenuPlace(const std::function<void()>& open)
     {
+        SetClipboard(kBefore);
         open();
         const HWND menu = Menu();
         RECT place{};
         GetWindowRect(menu, &place);
         Key(VK_ESCAPE);
         EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); })) << "the menu stayed open";
+        DWORD_PTR answer = 0;
+        EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) << "the menu's handler never ended";
+        EXPECT_EQ(ClipboardText(), kBefore) << "the menu left without a choice copied";
         return {place.left, place.top};
     }
 };
@@ -169,6 +173,14 @@ TEST_P(Copy, TrackListCopiesItsLinesAndTheCdControlsSummary)
     ClickAt(Centre(Control(kTrackList)));
     EXPECT_EQ(CopiedAfter([] { Key('C', VK_CONTROL); }), kTracksCopied);
     EXPECT_EQ(CopiedByMenu([] { Key(VK_F10, VK_SHIFT); }), kTracksCopied);
+}
+
+// Only the two lists have the menu: a right-click on a button opens none
+// within a second.
+TEST_P(Copy, RightClickOutsideTheListsOpensNoMenu)
+{
+    ClickAt(Centre(Control(kSearchButton)), true);
+    EXPECT_FALSE(program.WaitForOneWindow(L"#32768", 1000)) << "a menu opened on \"Cauta Drive\"";
 }
 
 // The track list emptied by a fixed disc's click: its menu's item is grayed,

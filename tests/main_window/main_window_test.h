@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <windowsx.h>
 
+#include <functional>
 #include <vector>
 
 #include "scripted_parts/scripted_parts.h"
@@ -54,7 +55,11 @@ protected:
                 cd = static_cast<ScriptedCdControl*>(control.get());
                 return S_OK;
             },
-            NotingMessageBox(messages),
+            [this](HWND owner, const std::wstring& text, const std::wstring& title, UINT type) {
+                if (whileMessageShows)
+                    whileMessageShows();
+                return NotingMessageBox(messages)(owner, text, title, type);
+            },
         };
         ASSERT_HRESULT_SUCCEEDED(MainWindow::Create(Build(), std::move(parts), window));
         hwnd = window->Handle();
@@ -104,6 +109,7 @@ protected:
     std::shared_ptr<ScriptedService> service;
     ScriptedCdControl* cd = nullptr;
     std::vector<ShownMessage> messages;
+    std::function<void()> whileMessageShows;  // what the user does while a message box is up
     std::unique_ptr<MainWindow> window;
     HWND hwnd = nullptr;
 };
