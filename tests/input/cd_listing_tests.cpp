@@ -127,17 +127,8 @@ TEST_P(CdListing, SlowDiscIsGivenUpOnAfter20SecondsAndTheWindowAnswers)
     EXPECT_EQ(Tracks().size(), 3u) << "the drive never listed its tracks again";
 }
 
-TEST_P(CdListing, TwoDrivesEachListTheirOwnDisc)
-{
-    x.Insert(kTwoTracks);
-    ASSERT_NO_FATAL_FAILURE(List(L'D'));
-    EXPECT_EQ(Tracks().size(), 3u);
-    ASSERT_TRUE(Show(L'X'));
-    EXPECT_EQ(Tracks(), TrackLines({L"1:00", L"1:00"}));
-}
-
-// No disc: the drive is not ready, and the other drive's listing and
-// details stay.
+// Drive X lists its own disc, not D's. Then D has no disc: the drive is not
+// ready, and X's listing and details stay.
 TEST_P(CdListing, EjectedDiscMakesTheDriveNotReadyAndWhatWasShownStays)
 {
     x.Insert(kTwoTracks);

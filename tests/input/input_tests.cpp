@@ -81,21 +81,6 @@ TEST_P(InputTest, TabGoesRoundInTabOrderAndSpacePressesTheSearchButton)
     EXPECT_EQ(LineCount(), kTestDrives.size());
 }
 
-TEST_P(InputTest, ClickOnTheSearchButtonSearchesAgain)
-{
-    ASSERT_TRUE(Search());
-    ASSERT_TRUE(Show(kLabelledDrive));
-    ClickAt(Centre(Control(kSearchButton)));
-    EXPECT_TRUE(WaitFor([&] { return Details().empty(); })) << "a click did not press \"Cauta Drive\"";
-    EXPECT_EQ(LineCount(), kTestDrives.size());
-}
-
-TEST_P(InputTest, CloseBoxEndsTheProgram)
-{
-    ClickAt(CloseBoxOf(main));
-    EXPECT_EQ(program.ExitCode(), 0u) << "the close box did not end the program";
-}
-
 // The About dialog's texts, and its client area and controls at their stored
 // places for the program's DPI. The controls stand in tab order: OK, the
 // icon, the disclaimer, the title line, the two separator lines.

@@ -49,13 +49,6 @@ TEST_P(Details, OfAReadyDriveAreReadInTurnAndShownInTwoColumns)
     EXPECT_TRUE(service->lastDrive.expired()) << "the clicked drive is let go of after the click";
 }
 
-// 0.5 MB rounds to the even 0, 3.5 MB to the even 4.
-TEST_P(Details, SizesInWholeMegabytesAndAnEmptyVolumeNameKeepsItsLine)
-{
-    SelectDrive(L"F");
-    EXPECT_EQ(Text(kDetailValues), L"F\n0 MB\nFAT\n1\n4 MB\n");
-}
-
 // With word wrap (NT) the captions column keeps its stored width and grows
 // downward; without (9x) it takes its longest caption's width.
 TEST_P(Details, CaptionsColumnSizesItselfToItsText)

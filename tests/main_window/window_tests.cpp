@@ -215,7 +215,6 @@ TEST_P(Window, CloseAskedForDuringAHandlerComesAfterIt)
         openAfterClose = IsWindow(hwnd);
     };
     SelectDrive(L"H");
-    EXPECT_EQ(OnlyMessage().text, L"Drive-ul nu este accesibil");
     EXPECT_TRUE(openAfterClose) << "the window closed under its own handler";
     for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
         DispatchMessageW(&msg);

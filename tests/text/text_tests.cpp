@@ -28,6 +28,4 @@ TEST(TrackLine, DurationsAsMinutesAndSeconds)
     };
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(FormatDuration(seconds), text) << seconds;
-
-    EXPECT_EQ(SignedDecimal(-7), L"-7");
 }

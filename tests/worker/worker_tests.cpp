@@ -46,7 +46,7 @@ public:
     HWND hwnd = nullptr;
     std::vector<UINT> received;  // WM_APP messages and WM_CANCELMODE
     std::vector<WPARAM> keys;    // WM_KEYDOWN
-    std::vector<HCURSOR> cursors;  // the cursor when a WM_APP message came
+    HCURSOR cursorAtCancelMode = nullptr;
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -54,8 +54,8 @@ private:
         if (auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
             if (message >= WM_APP || message == WM_CANCELMODE)
                 self->received.push_back(message);
-            if (message >= WM_APP)
-                self->cursors.push_back(GetCursor());
+            if (message == WM_CANCELMODE)
+                self->cursorAtCancelMode = GetCursor();
             if (message == WM_KEYDOWN)
                 self->keys.push_back(wParam);
         }
@@ -122,22 +122,6 @@ TEST_F(WorkerTest, AnswersWhileWaitingAndKeepsPostedMessagesInOrderForAfter)
 // A call that does not answer in time is given up on; its drive gets no new
 // call until it has answered, while other calls go to a fresh thread; what
 // the call held is let go of when it ends.
-// A call that takes longer than a moment shows the wait cursor, and the
-// cursor from before comes back when it answers.
-TEST_F(WorkerTest, ShowsTheWaitCursorWhileALongCallWaitsAndPutsItsOwnBack)
-{
-    const HCURSOR cross = LoadCursorW(nullptr, IDC_CROSS);
-    SetCursor(cross);
-    const auto askTheWindowAfterASecond = [hwnd = window.hwnd] {
-        Sleep(1000);
-        DWORD_PTR answer = 0;
-        return SendMessageTimeoutW(hwnd, WM_APP + 1, 0, 0, SMTO_NORMAL, kLong, &answer) ? S_OK : E_FAIL;
-    };
-    EXPECT_EQ(Call(0, askTheWindowAfterASecond), S_OK);
-    EXPECT_EQ(window.cursors, (std::vector<HCURSOR>{LoadCursorW(nullptr, IDC_WAIT)}));
-    EXPECT_EQ(GetCursor(), cross) << "the wait cursor stayed after the wait";
-}
-
 TEST_F(WorkerTest, GivesUpOnTimeAndTheDriveStaysBusyUntilItsCallAnswers)
 {
     const Gate gate;
@@ -182,9 +166,11 @@ TEST_F(WorkerTest, OutOfMemoryWhileGivingUpLeavesTheWorkerWhole)
 }
 
 // Once the wait cursor shows the user's input is dropped, Esc gives up on
-// the call, and the window that held the mouse is told to let it go.
+// the call, and the window that held the mouse is told to let it go. The
+// cursor from before comes back.
 TEST_F(WorkerTest, EscGivesUpAndOtherInputIsDropped)
 {
+    SetCursor(LoadCursorW(nullptr, IDC_CROSS));
     SetForegroundWindow(window.hwnd);
     SetFocus(window.hwnd);
     SetCapture(window.hwnd);
@@ -197,6 +183,8 @@ TEST_F(WorkerTest, EscGivesUpAndOtherInputIsDropped)
     EXPECT_GE(Elapsed(), 300u);
     EXPECT_LT(Elapsed(), static_cast<ULONGLONG>(kLong));
     EXPECT_EQ(window.received, (std::vector<UINT>{WM_CANCELMODE}));
+    EXPECT_EQ(window.cursorAtCancelMode, LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_CROSS)) << "the wait cursor stayed after the wait";
     EXPECT_FALSE(GetCapture());
     window.Pump();
     EXPECT_TRUE(window.keys.empty()) << "a key pressed during the wait reached the window";
