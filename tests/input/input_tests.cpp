@@ -65,6 +65,19 @@ TEST_P(InputTest, NotReadyDriveSaysSoOnceAndWhatWasShownStays)
     EXPECT_TRUE(WaitForDetailsOf(kTestDrives[LineOf(kNotReadyDrive) + 1])) << "re-clicking the selected line ran";
 }
 
+// A close that another program asks for while a handler's message is up
+// (the window itself takes no input then) comes once it is answered.
+TEST_P(InputTest, CloseAskedForDuringAMessageComesAfterIt)
+{
+    ASSERT_TRUE(Search());
+    ClickLine(kNotReadyDrive);
+    ASSERT_TRUE(program.WaitForOneWindow(L"#32770"));
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &answer);
+    EXPECT_EQ(AnswerMessageBox(), L"Drive-ul nu este accesibil") << "the close took the message away";
+    EXPECT_EQ(program.ExitCode(), 0u) << "the close asked for during the message never came";
+}
+
 // Tab goes round the controls that take the focus, in tab order; Space
 // presses "Cauta Drive", which empties the details and lists every drive
 // anew, never doubled.

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <windowsx.h>
 
-#include <functional>
 #include <vector>
 
 #include "scripted_parts/scripted_parts.h"
@@ -55,11 +54,7 @@ protected:
                 cd = static_cast<ScriptedCdControl*>(control.get());
                 return S_OK;
             },
-            [this](HWND owner, const std::wstring& text, const std::wstring& title, UINT type) {
-                if (whileMessageShows)
-                    whileMessageShows();
-                return NotingMessageBox(messages)(owner, text, title, type);
-            },
+            NotingMessageBox(messages),
         };
         ASSERT_HRESULT_SUCCEEDED(MainWindow::Create(Build(), std::move(parts), window));
         hwnd = window->Handle();
@@ -109,7 +104,6 @@ protected:
     std::shared_ptr<ScriptedService> service;
     ScriptedCdControl* cd = nullptr;
     std::vector<ShownMessage> messages;
-    std::function<void()> whileMessageShows;  // what the user does while a message box is up
     std::unique_ptr<MainWindow> window;
     HWND hwnd = nullptr;
 };

@@ -203,24 +203,6 @@ TEST_P(Window, FailingSearchIsReportedAndTheNextSearchWorks)
     }
 }
 
-// A close asked for while a handler's message box is up waits for the
-// handler, then closes the window.
-TEST_P(Window, CloseAskedForDuringAHandlerComesAfterIt)
-{
-    drives = {{L"H", 2, false}};
-    Press(kSearchButton);
-    bool openAfterClose = false;
-    whileMessageShows = [&] {
-        SendMessageW(hwnd, WM_CLOSE, 0, 0);
-        openAfterClose = IsWindow(hwnd);
-    };
-    SelectDrive(L"H");
-    EXPECT_TRUE(openAfterClose) << "the window closed under its own handler";
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
-        DispatchMessageW(&msg);
-    EXPECT_FALSE(IsWindow(hwnd)) << "the close asked for during the handler never came";
-}
-
 // A window that never came up leaves nothing behind, and asks the program
 // to end nothing: the message box that reports why must stay.
 TEST_P(Window, ThatCannotMakeItsCdControlFailsWithoutAQuit)

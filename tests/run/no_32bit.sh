@@ -47,7 +47,7 @@ expect_verdict "$work/missing" "broken: 32-bit Wine is not installed: there is n
 
 # The x86 suite as scripts/test.sh runs it, with the loader LOADER; its output
 # in $work/suite.log, its status in suite_status.
-wine_tests=(text_tests image_digest_tests dll_search_tests worker_tests divazid_tests cd_control_host_tests main_window_tests
+wine_tests=(text_tests image_digest_tests clipboard_tests dll_search_tests worker_tests divazid_tests cd_control_host_tests main_window_tests
             input_tests)
 run_x86_suite() {
   suite_status=0
