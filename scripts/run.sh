@@ -165,6 +165,7 @@ if [ -n "$screenshot" ]; then
   # that its window has a frame, and a small driver presses what was asked.
   cleanup() {
     "$WINESERVER" -k 2>/dev/null || true
+    if [ -n "${SCREEN_READY:-}" ]; then rm -rf "$(dirname "$SCREEN_READY")"; fi
     if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
   }
   trap cleanup EXIT
@@ -187,8 +188,10 @@ if [ -z "$screenshot" ]; then
   exec "$WINE64" "$build/bin/$program.exe"
 fi
 
-export SCREEN_READY="$build/screen-ready"
-rm -f "$SCREEN_READY"
+# A folder of this run's own: two runs of one build may take screenshots at
+# the same time.
+SCREEN_READY=$(mktemp -d "$build/screen.XXXXXX")/ready
+export SCREEN_READY
 "$WINE64" explorer "/desktop=tarvolo,800x600" "$build/bin/screen_driver.exe" \
   "$build/bin/$program.exe" "${actions[@]}" >/dev/null 2>&1 &
 driver=$!
