@@ -103,8 +103,7 @@ protected:
         GetWindowRect(menu, &place);
         Key(VK_ESCAPE);
         EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); })) << "the menu stayed open";
-        DWORD_PTR answer = 0;
-        EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) << "the menu's handler never ended";
+        EXPECT_TRUE(Answers(WM_NULL, 5000)) << "the menu's handler never ended";
         EXPECT_EQ(ClipboardText(), kBefore) << "the menu left without a choice copied";
         return {place.left, place.top};
     }

@@ -72,8 +72,7 @@ TEST_P(InputTest, CloseAskedForDuringAMessageComesAfterIt)
     ASSERT_TRUE(Search());
     ClickLine(kNotReadyDrive);
     ASSERT_TRUE(program.WaitForOneWindow(L"#32770"));
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &answer);
+    Answers(WM_CLOSE, 5000);
     EXPECT_EQ(AnswerMessageBox(), L"Drive-ul nu este accesibil") << "the close took the message away";
     EXPECT_EQ(program.ExitCode(), 0u) << "the close asked for during the message never came";
 }

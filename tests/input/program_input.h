@@ -189,6 +189,13 @@ protected:
         return false;
     }
 
+    // Whether the program's window handles the message within withinMs.
+    bool Answers(UINT message, DWORD withinMs) const
+    {
+        DWORD_PTR answer = 0;
+        return SendMessageTimeoutW(main, message, 0, 0, SMTO_ABORTIFHUNG, withinMs, &answer) != 0;
+    }
+
     // Milliseconds until condition holds, or timeoutMs has passed; all the
     // while the window must answer within a second whenever it is asked: a
     // handler that waits on a drive blocks for the drive's seconds, while a
@@ -197,8 +204,7 @@ protected:
     {
         const ULONGLONG start = GetTickCount64();
         while (!condition() && GetTickCount64() - start < timeoutMs) {
-            DWORD_PTR answer = 0;
-            EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer))
+            EXPECT_TRUE(Answers(WM_NULL, 1000))
                 << "the window did not answer after " << GetTickCount64() - start << " ms";
             EXPECT_FALSE(IsHungAppWindow(main));
             Sleep(20);
