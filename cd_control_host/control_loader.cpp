@@ -1,5 +1,6 @@
 // The CD control's loader (control_loader.h): the file held open and its
-// digest checked, then loaded by full path and its class found.
+// digest checked, the path checked to name it still, then loaded by full
+// path and its class found.
 #include "control_loader.h"
 
 #include "com.h"
@@ -77,19 +78,46 @@ HRESULT FindControlClass(HMODULE module, const std::wstring& dllPath, const GUID
     return TYPE_E_LIBNOTREGISTERED;
 }
 
-// Opens the file, nobody else may write, rename or delete it while it is
-// open, and checks that it is the one built with the program.
-HRESULT OpenBuiltFile(const std::wstring& path, const Sha256Digest& builtDigest, UniqueHandle& file)
+// Opens the file itself, never what a link there names, so that nobody else
+// may write, rename or delete it while it is open, and checks that it is the
+// one built with the program: no reparse point (a symbolic link or a
+// junction), and the digest of the built file. Gives what names the file:
+// its volume and its identifier on it.
+HRESULT OpenBuiltFile(const std::wstring& path, const Sha256Digest& builtDigest, UniqueHandle& file,
+                      BY_HANDLE_FILE_INFORMATION& identity)
 {
     file = FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
         return LastError();
+    if (!GetFileInformationByHandle(file.get(), &identity))
+        return LastError();
+    if (identity.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return kNotTheBuiltControl;
     Sha256Digest digest{};
     const HRESULT hr = UnsignedImageDigest(file.get(), digest);
     if (hr == kNotAnImage || (SUCCEEDED(hr) && digest != builtDigest))
         return kNotTheBuiltControl;
     return hr;
+}
+
+// Whether the path names, now, the file held open: not another one put there
+// meanwhile through a folder renamed or a link changed above it. A file held
+// open cannot be renamed, and on Windows neither can the folders above it,
+// so from here to the load only a changed link in the path could swap it.
+HRESULT StillNamesTheFile(const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& identity)
+{
+    const UniqueHandle again = FileHandle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!again)
+        return LastError();
+    BY_HANDLE_FILE_INFORMATION now{};
+    if (!GetFileInformationByHandle(again.get(), &now))
+        return LastError();
+    const bool same = now.dwVolumeSerialNumber == identity.dwVolumeSerialNumber &&
+                      now.nFileIndexHigh == identity.nFileIndexHigh && now.nFileIndexLow == identity.nFileIndexLow;
+    return same ? S_OK : kNotTheBuiltControl;
 }
 
 }  // namespace
@@ -101,8 +129,12 @@ HRESULT LoadCdControlClass(const std::wstring& dllPath, const Sha256Digest& buil
     if (!IsFullPath(dllPath))
         return E_INVALIDARG;
     return Guarded([&] {
+        // Held open, denying writes and deletes, until the load is done.
         UniqueHandle heldOpen;
-        if (const HRESULT hr = OpenBuiltFile(dllPath, builtDigest, heldOpen); FAILED(hr))
+        BY_HANDLE_FILE_INFORMATION identity{};
+        if (const HRESULT hr = OpenBuiltFile(dllPath, builtDigest, heldOpen, identity); FAILED(hr))
+            return hr;
+        if (const HRESULT hr = StillNamesTheFile(dllPath, identity); FAILED(hr))
             return hr;
         const HMODULE module = LoadDllByFullPath(dllPath);
         if (!module)

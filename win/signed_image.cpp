@@ -1,9 +1,8 @@
-// Finds, in a PE file's headers, the three places that Authenticode signing
-// writes, and gives the rest of the file as ranges.
+// Finds, in a PE file's headers, the two fields that Authenticode signing
+// writes, checks where the certificate table lies, and hashes the rest of the
+// file up to that table.
 
 #include "signed_image.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -13,6 +12,7 @@ constexpr std::uint16_t kPe32 = 0x10B;
 constexpr std::uint16_t kPe32Plus = 0x20B;
 constexpr std::size_t kCoffHeaderSize = 20;
 constexpr std::size_t kChecksumOffset = 64;  // in the optional header, for both kinds
+constexpr std::size_t kChecksumSize = 4;
 constexpr std::size_t kCertificateDirectory = 4;
 constexpr std::size_t kDirectoryEntrySize = 8;
 
@@ -37,7 +37,8 @@ private:
 };
 
 // Where the optional header's checksum and the certificate table's
-// directory entry stand.
+// directory entry stand. Both follow from two values alone: where the PE
+// header stands (bytes 0x3C to 0x40) and the optional header's kind.
 struct SignedFields {
     std::size_t checksum;
     std::size_t certificateEntry;
@@ -67,6 +68,25 @@ std::optional<SignedFields> FindSignedFields(const Reader& file)
 
 }  // namespace
 
+// The rule. A file is taken in two shapes only: no certificate table (the
+// entry 0, 0), as building makes it; or a table that starts at or after the
+// end of its directory entry and runs exactly to the end of the file, as
+// signing appends it. The digest covers the file up to the table but for the
+// checksum and the entry.
+//
+// Why an equal digest then means that the loader maps exactly the built
+// bytes: the checksum stands 88 bytes after the PE header, which starts
+// after the "MZ", so bytes 0 to 0x40 are in the first hashed part of both
+// files, and with them where the PE header stands; the optional header's
+// kind, before the checksum, is in that part too. So the checksum and the
+// entry stand where they stand in the built file, the parts start and end
+// at the same places, and the hashed bytes, equal, are the built file's:
+// the file up to its table is the built file but for those two fields, and
+// as long. The table lies beyond the built file's end, so beyond every byte
+// that its headers and sections name (the build checks that they name none
+// outside the file), and the loader maps nothing else. It reads neither
+// field: the certificate table is not mapped, and a DLL's checksum is not
+// checked.
 std::optional<std::vector<ByteRange>> UnsignedParts(const std::uint8_t* file, std::size_t size)
 {
     const Reader reader(file, size);
@@ -75,25 +95,29 @@ std::optional<std::vector<ByteRange>> UnsignedParts(const std::uint8_t* file, st
         return std::nullopt;
     const std::size_t tableOffset = *reader.At(fields->certificateEntry, 4);
     const std::size_t tableSize = *reader.At(fields->certificateEntry + 4, 4);
-    const std::size_t headersEnd = fields->certificateEntry + kDirectoryEntrySize;
-    if (tableSize != 0 && (tableOffset < headersEnd || tableOffset > size || tableSize > size - tableOffset))
-        return std::nullopt;
-
-    // In file order: the checksum comes before the directory entry, and the
-    // table, when there is one, after both.
-    const ByteRange skipped[] = {
-        {fields->checksum, 4},
-        {fields->certificateEntry, kDirectoryEntrySize},
-        {tableSize != 0 ? tableOffset : size, tableSize},
-    };
-    std::vector<ByteRange> parts;
-    std::size_t from = 0;
-    for (const ByteRange& skip : skipped) {
-        if (skip.offset > from)
-            parts.push_back({from, skip.offset - from});
-        from = std::max(from, skip.offset + skip.size);
+    const std::size_t entryEnd = fields->certificateEntry + kDirectoryEntrySize;
+    std::size_t hashedEnd = size;
+    if (tableOffset != 0 || tableSize != 0) {
+        if (tableSize == 0 || tableOffset < entryEnd || tableOffset > size || tableSize != size - tableOffset)
+            return std::nullopt;
+        hashedEnd = tableOffset;
     }
-    if (from < size)
-        parts.push_back({from, size - from});
-    return parts;
+    // In file order: the start up to the checksum, the checksum up to the
+    // entry, the entry up to the table or the end.
+    return std::vector<ByteRange>{
+        {0, fields->checksum},
+        {fields->checksum + kChecksumSize, fields->certificateEntry - fields->checksum - kChecksumSize},
+        {entryEnd, hashedEnd - entryEnd},
+    };
+}
+
+std::optional<Sha256Digest> UnsignedDigest(const std::uint8_t* file, std::size_t size)
+{
+    const auto parts = UnsignedParts(file, size);
+    if (!parts)
+        return std::nullopt;
+    Sha256 hash;
+    for (const ByteRange& part : *parts)
+        hash.Add(file + part.offset, part.size);
+    return hash.Finish();
 }

@@ -10,6 +10,7 @@
 #include "factory_spy/keeping_factory.h"
 #include "hosted_cd_control.h"
 #include "import_spy/import_spy.h"
+#include "plant/planted_dlls.h"
 #include "scripted_parts/scripted_automation.h"
 
 #include <ocidl.h>
@@ -142,6 +143,43 @@ TEST_F(ControlCopy, WithOneByteChangedIsRefusedBeforeTheLoaderIsAsked)
     file.close();
     EXPECT_EQ(LoadBuilt(path, kTarvolo.cdControlLibId, factory), kNotTheBuiltControl);
     EXPECT_TRUE(TamperingAtLoad::tried.empty()) << "the loader was asked for the file";
+}
+
+// Windows opens a symbolic link itself when asked to (Wine cannot show one,
+// SymbolicLinkAt plays Windows): one at the control's path is refused, even
+// one that points at the built control, before the loader is asked.
+TEST_F(ControlCopy, ASymbolicLinkIsRefusedItselfNotFollowed)
+{
+    SymbolicLinkAt::Install(path);
+    const HRESULT hr = LoadBuilt(path, kTarvolo.cdControlLibId, factory);
+    SymbolicLinkAt::Remove();
+    EXPECT_EQ(hr, kNotTheBuiltControl);
+    EXPECT_TRUE(TamperingAtLoad::tried.empty()) << "the loader was asked for the file";
+}
+
+// Another file put at the path after the check, through the folder renamed
+// away and made anew, is refused before the loader is asked: none of its
+// code runs (a plant, which would leave its record).
+TEST(ControlLoader, AnotherFileAtThePathByTheLoadIsRefused)
+{
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("tarvolo-swapped-" + std::to_string(GetCurrentProcessId())) / L"control";
+    const auto path = folder / L"Divazid.dll";
+    std::filesystem::remove_all(folder.parent_path());
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(ThisProgramsFolder() / L"Divazid.dll", path);
+    ComPtr<IClassFactory> factory;
+    FolderSwapped::Install(path, ThePlant());
+    const HRESULT hr = LoadBuilt(path, kTarvolo.cdControlLibId, factory);
+    FolderSwapped::Remove();
+    const bool swapped = FolderSwapped::done == FolderSwapped::Done::swapped;
+    const bool ran = std::filesystem::exists(RecordOf(path));
+    std::filesystem::remove_all(folder.parent_path());
+    if (FolderSwapped::done == FolderSwapped::Done::refused)
+        GTEST_SKIP() << "the platform renames no folder with a file open inside";
+    ASSERT_TRUE(swapped) << "the path was opened once only, and the loader never asked for";
+    EXPECT_EQ(hr, kNotTheBuiltControl);
+    EXPECT_FALSE(ran) << "the other file's code ran";
 }
 
 // The built control hosted on a window as the program hosts it.

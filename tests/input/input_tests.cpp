@@ -4,7 +4,10 @@
 // that cannot start says why.
 
 #include "program_input.h"
+#include "crafted_control.h"
 #include "dpi.h"
+
+#include <psapi.h>
 
 #include <fstream>
 #include <map>
@@ -263,6 +266,73 @@ TEST(StartupFailure, EachProgramRefusesAControlItWasNotBuiltWith)
     std::filesystem::remove_all(folder);
     if (!std::filesystem::exists(otherArchitecture))
         GTEST_SKIP() << "no control of the other architecture's build to try: " << otherArchitecture;
+}
+
+// The names of the modules a process has loaded, without their folders.
+std::vector<std::wstring> ModulesOf(HANDLE process)
+{
+    HMODULE modules[512];
+    DWORD size = 0;
+    std::vector<std::wstring> names;
+    if (!K32EnumProcessModules(process, modules, sizeof modules, &size))
+        return {L"(the modules could not be read)"};
+    for (DWORD i = 0; i < std::min<DWORD>(size / sizeof(HMODULE), std::size(modules)); ++i) {
+        wchar_t name[MAX_PATH];
+        if (K32GetModuleBaseNameW(process, modules[i], name, MAX_PATH))
+            names.emplace_back(name);
+    }
+    return names;
+}
+
+// Started beside a copy of its CD control made by an attacker from the
+// control built with it (crafted_control.h), each program says in its box
+// that the file is not its control, and ends with 1. The control is not
+// among its modules while the box is up, and none of the file's code ran:
+// its inserted code is int3, whose breakpoint would end the program before
+// its box, or, caught by the loader as Wine's catches it, be the status the
+// box gives.
+TEST(StartupFailure, EachProgramRefusesACraftedCopyOfItsControl)
+{
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("tarvolo-crafted-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::remove_all(folder);
+    const std::string control = Bytes(ThisProgramsFolder() / "Divazid.dll");
+    const std::vector<CraftedControl> crafted = CraftedControls(ImageBytes(control.begin(), control.end()));
+    constexpr wchar_t kNotOurs[] = L" nu este controlul CD livrat cu acest program.";
+    for (const BuildDifferences* build : {&kTarvolo, &kTarvolo9x}) {
+        const std::wstring name = std::wstring(build->programName) + L".exe";
+        for (const CraftedControl& file : crafted) {
+            SCOPED_TRACE(testing::Message() << build->programName << ", " << file.name << ": " << file.what);
+            // A folder for each, so that a program that did load its file
+            // holds none that another start needs.
+            const auto programFolder = folder / (name + L"-" + std::wstring(file.name.begin(), file.name.end()));
+            std::filesystem::create_directories(programFolder);
+            std::filesystem::copy_file(ThisProgramsFolder() / name, programFolder / name);
+            const auto beside = programFolder / build->cdControlDll;
+            std::ofstream(beside, std::ios::binary)
+                .write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
+            Process started;
+            ASSERT_TRUE(started.Start(programFolder / name, programFolder.c_str()));
+            const HWND box = started.WaitForOneWindow(L"#32770");
+            const std::vector<std::wstring> modules = ModulesOf(started.info.hProcess);
+            EXPECT_TRUE(box) << "no message box; the program's state: " << std::hex << started.ExitCode();
+            if (!box)
+                continue;
+            const std::wstring message = Text(GetDlgItem(box, 0xFFFF));
+            EXPECT_NE(message.find(beside.wstring() + kNotOurs), message.npos) << testing::PrintToString(message);
+            EXPECT_EQ(message.find(L"0x80000003"), message.npos) << "a breakpoint: the file's code ran";
+            const auto loaded = [&](const std::wstring& wanted) {
+                return std::ranges::any_of(
+                    modules, [&](const std::wstring& module) { return _wcsicmp(module.c_str(), wanted.c_str()) == 0; });
+            };
+            EXPECT_TRUE(loaded(name)) << "the program's modules were not read: " << testing::PrintToString(modules);
+            EXPECT_FALSE(loaded(build->cdControlDll)) << "the control is loaded";
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            EXPECT_EQ(started.ExitCode(), 1u);
+        }
+    }
+    std::error_code left;  // a program that loaded its file may hold it a moment longer
+    std::filesystem::remove_all(folder, left);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // Test equipment that stands in for platform functions: a function that a
 // test program imports by name is replaced in its own import table, so that a
 // test sees what the product's code asked of the loader, where Wine shows no
-// effect, or plays another program at the moment the loader is asked.
+// effect, plays another program at the moment the loader is asked, or plays
+// Windows where Wine cannot (a symbolic link).
 
 #pragma once
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -145,5 +147,114 @@ private:
     }
 
     static inline std::filesystem::path target;
+    static inline decltype(&LoadLibraryExW) loadLibraryEx = nullptr;
+};
+
+// Windows' answers for a symbolic link at one path, which Wine 8 cannot make
+// (its CreateSymbolicLinkW makes nothing, and it follows a Unix link whatever
+// the flags, reporting the target's attributes): the path opened with
+// FILE_FLAG_OPEN_REPARSE_POINT is the link itself, with
+// FILE_ATTRIBUTE_REPARSE_POINT and a file identifier of its own; opened
+// without it, the target, here the file at the path. From Install to Remove.
+struct SymbolicLinkAt {
+    static void Install(const std::filesystem::path& file)
+    {
+        link = file;
+        linkHandles.clear();
+        createFile = ReplaceImport("kernel32.dll", "CreateFileW", &CreateFileAsWindows);
+        getInformation = ReplaceImport("kernel32.dll", "GetFileInformationByHandle", &GetInformationAsWindows);
+    }
+    static void Remove()
+    {
+        ReplaceImport("kernel32.dll", "CreateFileW", createFile);
+        ReplaceImport("kernel32.dll", "GetFileInformationByHandle", getInformation);
+        linkHandles.clear();
+    }
+
+private:
+    static HANDLE WINAPI CreateFileAsWindows(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                             DWORD disposition, DWORD flags, HANDLE pattern)
+    {
+        const HANDLE opened = createFile(name, access, share, security, disposition, flags, pattern);
+        if (opened != INVALID_HANDLE_VALUE && link == name && (flags & FILE_FLAG_OPEN_REPARSE_POINT))
+            linkHandles.push_back(opened);
+        return opened;
+    }
+    static BOOL WINAPI GetInformationAsWindows(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information)
+    {
+        const BOOL got = getInformation(file, information);
+        if (got && std::find(linkHandles.begin(), linkHandles.end(), file) != linkHandles.end()) {
+            information->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+            information->nFileIndexLow ^= 0x5A5A5A5A;
+        }
+        return got;
+    }
+
+    static inline std::filesystem::path link;
+    static inline std::vector<HANDLE> linkHandles;
+    static inline decltype(&CreateFileW) createFile = nullptr;
+    static inline decltype(&GetFileInformationByHandle) getInformation = nullptr;
+};
+
+// Another program that puts another file at a path while the code holds the
+// one there open, which it cannot rename or delete: it renames the folder
+// that holds it away and makes the folder anew, with the other file. It does
+// so once, after the code first opened the path: at the next opening of the
+// path or when the loader is asked for it, whichever comes first. Windows
+// renames no folder with a file open inside; Wine does. From Install to
+// Remove.
+struct FolderSwapped {
+    enum class Done { not_yet, swapped, refused };
+    static inline Done done = Done::not_yet;
+
+    static void Install(const std::filesystem::path& file, const std::filesystem::path& replacement)
+    {
+        target = file;
+        other = replacement;
+        opens = 0;
+        done = Done::not_yet;
+        createFile = ReplaceImport("kernel32.dll", "CreateFileW", &CreateFileSwapping);
+        loadLibraryEx = ReplaceImport("kernel32.dll", "LoadLibraryExW", &LoadLibraryExSwapping);
+    }
+    static void Remove()
+    {
+        ReplaceImport("kernel32.dll", "CreateFileW", createFile);
+        ReplaceImport("kernel32.dll", "LoadLibraryExW", loadLibraryEx);
+    }
+    // Where the folder went.
+    static std::filesystem::path MovedFolder() { return target.parent_path().wstring() + L"-moved"; }
+
+private:
+    static void Swap()
+    {
+        if (done != Done::not_yet)
+            return;
+        const std::filesystem::path folder = target.parent_path();
+        if (!MoveFileW(folder.c_str(), MovedFolder().c_str())) {
+            done = Done::refused;
+            return;
+        }
+        CreateDirectoryW(folder.c_str(), nullptr);
+        CopyFileW(other.c_str(), target.c_str(), TRUE);
+        done = Done::swapped;
+    }
+    static HANDLE WINAPI CreateFileSwapping(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                            DWORD disposition, DWORD flags, HANDLE pattern)
+    {
+        if (target == name && ++opens > 1)
+            Swap();
+        return createFile(name, access, share, security, disposition, flags, pattern);
+    }
+    static HMODULE WINAPI LoadLibraryExSwapping(LPCWSTR name, HANDLE file, DWORD flags)
+    {
+        if (target == name)
+            Swap();
+        return loadLibraryEx(name, file, flags);
+    }
+
+    static inline std::filesystem::path target;
+    static inline std::filesystem::path other;
+    static inline int opens = 0;
+    static inline decltype(&CreateFileW) createFile = nullptr;
     static inline decltype(&LoadLibraryExW) loadLibraryEx = nullptr;
 };
