@@ -78,11 +78,27 @@ HRESULT FindControlClass(HMODULE module, const std::wstring& dllPath, const GUID
     return TYPE_E_LIBNOTREGISTERED;
 }
 
+// Whether a file opened itself is a link to another one: a reparse point
+// whose tag names another file, a symbolic link or a junction. Other reparse
+// points are the file itself, its bytes kept by a filter (a synced cloud
+// folder's, a compressed or deduplicated file's): the digest judges those.
+HRESULT IsLink(HANDLE file, const BY_HANDLE_FILE_INFORMATION& information, bool& link)
+{
+    link = false;
+    if (!(information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return S_OK;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag))
+        return LastError();
+    link = IsReparseTagNameSurrogate(tag.ReparseTag) != 0;
+    return S_OK;
+}
+
 // Opens the file itself, never what a link there names, so that nobody else
 // may write, rename or delete it while it is open, and checks that it is the
-// one built with the program: no reparse point (a symbolic link or a
-// junction), and the digest of the built file. Gives what names the file:
-// its volume and its identifier on it.
+// one built with the program: no link (a symbolic link or a junction), and
+// the digest of the built file. Gives what names the file: its volume and
+// its identifier on it.
 HRESULT OpenBuiltFile(const std::wstring& path, const Sha256Digest& builtDigest, UniqueHandle& file,
                       BY_HANDLE_FILE_INFORMATION& identity)
 {
@@ -92,8 +108,9 @@ HRESULT OpenBuiltFile(const std::wstring& path, const Sha256Digest& builtDigest,
         return LastError();
     if (!GetFileInformationByHandle(file.get(), &identity))
         return LastError();
-    if (identity.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        return kNotTheBuiltControl;
+    bool link = false;
+    if (const HRESULT hr = IsLink(file.get(), identity, link); FAILED(hr) || link)
+        return FAILED(hr) ? hr : kNotTheBuiltControl;
     Sha256Digest digest{};
     const HRESULT hr = UnsignedImageDigest(file.get(), digest);
     if (hr == kNotAnImage || (SUCCEEDED(hr) && digest != builtDigest))

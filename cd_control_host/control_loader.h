@@ -15,8 +15,9 @@
 constexpr HRESULT kNotTheBuiltControl = TRUST_E_BAD_DIGEST;
 
 // Loads the control's DLL by its full path (never through the DLL search
-// path), only when the file there is no reparse point (a symbolic link or a
-// junction) and its digest without signature (image_digest.h) is
+// path), only when the file there is no link (a reparse point that names
+// another file: a symbolic link or a junction) and its digest without
+// signature (image_digest.h) is
 // builtDigest: none of another file's code runs. The file is held open,
 // denying writes and deletes, from the check until it is loaded, and right
 // before the load the path must still name that file (the same volume and

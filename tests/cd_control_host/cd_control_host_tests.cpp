@@ -146,15 +146,25 @@ TEST_F(ControlCopy, WithOneByteChangedIsRefusedBeforeTheLoaderIsAsked)
 }
 
 // Windows opens a symbolic link itself when asked to (Wine cannot show one,
-// SymbolicLinkAt plays Windows): one at the control's path is refused, even
+// ReparsePointAt plays Windows): one at the control's path is refused, even
 // one that points at the built control, before the loader is asked.
 TEST_F(ControlCopy, ASymbolicLinkIsRefusedItselfNotFollowed)
 {
-    SymbolicLinkAt::Install(path);
+    ReparsePointAt::Install(path, IO_REPARSE_TAG_SYMLINK);
     const HRESULT hr = LoadBuilt(path, kTarvolo.cdControlLibId, factory);
-    SymbolicLinkAt::Remove();
+    ReparsePointAt::Remove();
     EXPECT_EQ(hr, kNotTheBuiltControl);
     EXPECT_TRUE(TamperingAtLoad::tried.empty()) << "the loader was asked for the file";
+}
+
+// A reparse point that names no other file, as the files of a synced cloud
+// folder are, is the file itself: the built control there loads.
+TEST_F(ControlCopy, AFileOfACloudFolderIsTheFileItself)
+{
+    ReparsePointAt::Install(path, IO_REPARSE_TAG_CLOUD_6);
+    const HRESULT hr = LoadBuilt(path, kTarvolo.cdControlLibId, factory);
+    ReparsePointAt::Remove();
+    EXPECT_EQ(hr, S_OK);
 }
 
 // Another file put at the path after the check, through the folder renamed

@@ -150,50 +150,70 @@ private:
     static inline decltype(&LoadLibraryExW) loadLibraryEx = nullptr;
 };
 
-// Windows' answers for a symbolic link at one path, which Wine 8 cannot make
-// (its CreateSymbolicLinkW makes nothing, and it follows a Unix link whatever
-// the flags, reporting the target's attributes): the path opened with
-// FILE_FLAG_OPEN_REPARSE_POINT is the link itself, with
-// FILE_ATTRIBUTE_REPARSE_POINT and a file identifier of its own; opened
-// without it, the target, here the file at the path. From Install to Remove.
-struct SymbolicLinkAt {
-    static void Install(const std::filesystem::path& file)
+// Windows' answers for a reparse point at one path, which Wine 8 cannot
+// make (its CreateSymbolicLinkW makes nothing, and it follows a Unix link
+// whatever the flags, reporting the target's attributes): the path opened
+// with FILE_FLAG_OPEN_REPARSE_POINT is the reparse point itself, with
+// FILE_ATTRIBUTE_REPARSE_POINT and its tag: for a symbolic link
+// (IO_REPARSE_TAG_SYMLINK) a file of its own, with an identifier of its own;
+// for a file of a synced cloud folder (IO_REPARSE_TAG_CLOUD_6) the file.
+// Opened without it, the file at the path. From Install to Remove.
+struct ReparsePointAt {
+    static void Install(const std::filesystem::path& file, DWORD reparseTag)
     {
-        link = file;
-        linkHandles.clear();
+        path = file;
+        tag = reparseTag;
+        opened.clear();
         createFile = ReplaceImport("kernel32.dll", "CreateFileW", &CreateFileAsWindows);
         getInformation = ReplaceImport("kernel32.dll", "GetFileInformationByHandle", &GetInformationAsWindows);
+        getInformationEx = ReplaceImport("kernel32.dll", "GetFileInformationByHandleEx", &GetInformationExAsWindows);
     }
     static void Remove()
     {
         ReplaceImport("kernel32.dll", "CreateFileW", createFile);
         ReplaceImport("kernel32.dll", "GetFileInformationByHandle", getInformation);
-        linkHandles.clear();
+        ReplaceImport("kernel32.dll", "GetFileInformationByHandleEx", getInformationEx);
+        opened.clear();
     }
 
 private:
+    static bool IsReparsePoint(HANDLE file) { return std::find(opened.begin(), opened.end(), file) != opened.end(); }
     static HANDLE WINAPI CreateFileAsWindows(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                              DWORD disposition, DWORD flags, HANDLE pattern)
     {
-        const HANDLE opened = createFile(name, access, share, security, disposition, flags, pattern);
-        if (opened != INVALID_HANDLE_VALUE && link == name && (flags & FILE_FLAG_OPEN_REPARSE_POINT))
-            linkHandles.push_back(opened);
-        return opened;
+        const HANDLE handle = createFile(name, access, share, security, disposition, flags, pattern);
+        if (handle != INVALID_HANDLE_VALUE && path == name && (flags & FILE_FLAG_OPEN_REPARSE_POINT))
+            opened.push_back(handle);
+        return handle;
     }
     static BOOL WINAPI GetInformationAsWindows(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information)
     {
         const BOOL got = getInformation(file, information);
-        if (got && std::find(linkHandles.begin(), linkHandles.end(), file) != linkHandles.end()) {
+        if (got && IsReparsePoint(file)) {
             information->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-            information->nFileIndexLow ^= 0x5A5A5A5A;
+            if (IsReparseTagNameSurrogate(tag))
+                information->nFileIndexLow ^= 0x5A5A5A5A;
         }
         return got;
     }
+    static BOOL WINAPI GetInformationExAsWindows(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID information,
+                                                 DWORD size)
+    {
+        if (kind != FileAttributeTagInfo || !IsReparsePoint(file) || size < sizeof(FILE_ATTRIBUTE_TAG_INFO))
+            return getInformationEx(file, kind, information, size);
+        BY_HANDLE_FILE_INFORMATION whole{};
+        if (!GetInformationAsWindows(file, &whole))
+            return FALSE;
+        *static_cast<FILE_ATTRIBUTE_TAG_INFO*>(information) = {whole.dwFileAttributes, tag};
+        return TRUE;
+    }
 
-    static inline std::filesystem::path link;
-    static inline std::vector<HANDLE> linkHandles;
+    static inline std::filesystem::path path;
+    static inline DWORD tag = 0;
+    static inline std::vector<HANDLE> opened;
     static inline decltype(&CreateFileW) createFile = nullptr;
     static inline decltype(&GetFileInformationByHandle) getInformation = nullptr;
+    static inline decltype(&GetFileInformationByHandleEx) getInformationEx = nullptr;
 };
 
 // Another program that puts another file at a path while the code holds the

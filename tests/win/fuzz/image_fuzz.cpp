@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr std::size_t kLargestFile = 1 << 20;
+constexpr std::size_t kLargestFile = 1 << 16;
 
 // The input's bytes from a cursor on; zeros once they run out.
 class Script {

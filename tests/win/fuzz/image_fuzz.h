@@ -26,7 +26,7 @@
 //   6 copy    FROM:2 COUNT:2 AT:2     a copy of bytes inserted at AT
 //   7 sign    SIZE:2                  a table of SIZE bytes appended, named in
 //                                     the entry
-// A script stops where its bytes run out; a file grows to 1 MiB at most.
+// A script stops where its bytes run out; a file grows to 64 KiB at most.
 ImageBytes FileOfInput(const std::uint8_t* data, std::size_t size);
 
 struct ImageCheck {
