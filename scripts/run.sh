@@ -6,7 +6,8 @@
 # kernel runs no 32-bit programs, it says so and ends with status 2.
 # On a machine without a display (no DISPLAY), or with --screenshot, it runs on
 # a private virtual display and writes a screenshot of the window to FILE.png
-# (default: tarvolo.png), then ends the program. With --disc, drive D is an
+# (default: tarvolo.png), then ends the program. Otherwise it runs on DISPLAY,
+# where --search, --click and --about are pressed too, and stays. With --disc, drive D is an
 # emulated CD-ROM drive (tests/equipment/cd_emulator) holding the disc that
 # the file DISC describes; with --cdrom, drive D is the machine's CD-ROM drive
 # DEVICE, such as /dev/sr0. --click on a drive the list does not have says
@@ -199,7 +200,10 @@ fi
 [ -z "$disc" ] || export LD_PRELOAD="$build/tests/equipment/cd_emulator/\$LIB/cd_emulator.so"
 
 if [ -z "$screenshot" ]; then
-  exec "$WINE64" "$build/bin/$program.exe"
+  # On the caller's display; what was asked for is pressed there, and the
+  # program stays until it is closed.
+  ((${#actions[@]})) || exec "$WINE64" "$build/bin/$program.exe"
+  exec "$WINE64" "$build/bin/screen_driver.exe" "$build/bin/$program.exe" "${actions[@]}"
 fi
 
 # A folder of this run's own: two runs of one build may take screenshots at
