@@ -123,11 +123,17 @@ TEST_P(Waiting, SlowDriveThatAnswersIsShownAsItIs)
 // when the program drops all other input; later is as good.
 class ClosingWhileWaiting : public Waiting {
 protected:
-    void ExpectEndsAtOnce(const std::function<void()>& close)
+    // A click on the dead drive, whose call the drive then holds.
+    void ClickDeadDrive()
     {
         slow.Die();
         ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
         ASSERT_TRUE(WaitFor([&] { return slow.Holds(); })) << "the dead drive never held the click's call";
+    }
+
+    void ExpectEndsAtOnce(const std::function<void()>& close)
+    {
+        ASSERT_NO_FATAL_FAILURE(ClickDeadDrive());
         Sleep(400);
         close();
         EXPECT_EQ(WaitForSingleObject(program.info.hProcess, 3000), WAIT_OBJECT_0) << "still running after 3 s";
@@ -161,6 +167,18 @@ TEST_P(ClosingWhileWaiting, CloseSentByAnotherProgram)
 TEST_P(ClosingWhileWaiting, ClosePostedByAnotherProgram)
 {
     ExpectEndsAtOnce([&] { PostMessageW(main, WM_CLOSE, 0, 0); });
+}
+
+// Esc gives up on a click's call as on a search's: the drive is not
+// accessible, and the program goes on.
+TEST_P(ClosingWhileWaiting, EscGivesUpOnTheClickWithoutClosing)
+{
+    ASSERT_NO_FATAL_FAILURE(ClickDeadDrive());
+    Key(VK_ESCAPE);
+    const auto [shown, text] = WaitForMessage();
+    EXPECT_LT(shown, 5000u) << "Esc did not give up on the drive";
+    EXPECT_EQ(text, kNotAccessible);
+    EXPECT_EQ(WaitForSingleObject(program.info.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program ended";
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, ClosingWhileWaiting, kBothBuilds, BuildName);
