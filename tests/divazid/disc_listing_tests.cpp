@@ -47,8 +47,8 @@ TEST(DiscSummary, ShowsTheTrackCountAndThePlayingTimeWithHoursOnlyWhenThereAreAn
     EXPECT_EQ(DiscSummaryText(1, 4), L"Track-uri: 1\nDurata: 0:04");
     EXPECT_EQ(DiscSummaryText(2, 1 * 3600 + 19 * 60 + 57), L"Track-uri: 2\nDurata: 1:19:57");
     const std::pair<long, const wchar_t*> times[] = {
-        {0, L"0:00"},      {9, L"0:09"},       {10, L"0:10"},       {59, L"0:59"},          {60, L"1:00"},
-        {599, L"9:59"},    {600, L"10:00"},    {3599, L"59:59"},    {3600, L"1:00:00"},     {3609, L"1:00:09"},
+        {0, L"0:00"},       {9, L"0:09"},        {10, L"0:10"},        {59, L"0:59"},          {60, L"1:00"},
+        {599, L"9:59"},     {600, L"10:00"},     {3599, L"59:59"},     {3600, L"1:00:00"},     {3609, L"1:00:09"},
         {4210, L"1:10:10"}, {35999, L"9:59:59"}, {36000, L"10:00:00"}, {360000, L"100:00:00"},
     };
     for (const auto& [seconds, time] : times)

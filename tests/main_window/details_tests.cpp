@@ -148,7 +148,8 @@ TEST_P(Details, CopyItemIsGrayedWhileItsListHasNothingToCopy)
     EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kDriveList)), static_cast<UINT>(MF_GRAYED)) << "no drive selected";
     SelectDrive(L"C");
     EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kDriveList)), 0u) << "drive C selected";
-    EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kTrackList)), static_cast<UINT>(MF_GRAYED)) << "a fixed disc's empty track list";
+    EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kTrackList)), static_cast<UINT>(MF_GRAYED))
+        << "a fixed disc's empty track list";
     cd->trackCount = 3;
     SelectDrive(L"D");
     EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kTrackList)), 0u) << "drive D's tracks";

@@ -40,8 +40,13 @@ TEST(DriveDetails, WholeMegabytesRoundHalvesToEven)
 TEST(DriveDetails, SerialNumbersFromOneEndOfTheirRangeToTheOther)
 {
     const std::pair<long, const wchar_t*> cases[] = {
-        {0, L"0"},          {1, L"1"},          {32768, L"32768"},           {65536, L"65536"},
-        {-32769, L"-32769"}, {INT_MAX, L"2147483647"}, {INT_MIN, L"-2147483648"},
+        {0, L"0"},
+        {1, L"1"},
+        {32768, L"32768"},
+        {65536, L"65536"},
+        {-32769, L"-32769"},
+        {INT_MAX, L"2147483647"},
+        {INT_MIN, L"-2147483648"},
     };
     for (const auto& [serial, text] : cases) {
         const DriveDetails details{L"C", 0, L"NTFS", serial, 0, L"SISTEM"};
@@ -54,11 +59,11 @@ TEST(DriveDetails, SerialNumbersFromOneEndOfTheirRangeToTheOther)
 TEST(TrackLine, DurationsAsMinutesAndSeconds)
 {
     const std::pair<short, const wchar_t*> cases[] = {
-        {0, L" 0:00"},      {5, L" 0:05"},        {9, L" 0:09"},      {10, L" 0:10"},     {59, L" 0:59"},
-        {60, L" 1:00"},     {65, L" 1:05"},       {69, L" 1:09"},     {70, L" 1:10"},     {245, L" 4:05"},
-        {599, L" 9:59"},    {600, L" 10:00"},     {3599, L" 59:59"},  {5999, L" 99:59"},  {6000, L" 100:00"},
-        {32767, L" 546:07"}, {-5, L" 0:-05"},     {-9, L" 0:-09"},    {-10, L" 0:-10"},   {-59, L" 0:-59"},
-        {-60, L"-1:00"},    {-65, L"-1:-05"},     {-32768, L"-546:-08"},
+        {0, L" 0:00"},       {5, L" 0:05"},    {9, L" 0:09"},         {10, L" 0:10"},    {59, L" 0:59"},
+        {60, L" 1:00"},      {65, L" 1:05"},   {69, L" 1:09"},        {70, L" 1:10"},    {245, L" 4:05"},
+        {599, L" 9:59"},     {600, L" 10:00"}, {3599, L" 59:59"},     {5999, L" 99:59"}, {6000, L" 100:00"},
+        {32767, L" 546:07"}, {-5, L" 0:-05"},  {-9, L" 0:-09"},       {-10, L" 0:-10"},  {-59, L" 0:-59"},
+        {-60, L"-1:00"},     {-65, L"-1:-05"}, {-32768, L"-546:-08"},
     };
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(FormatDuration(seconds), text) << seconds;
