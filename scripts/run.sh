@@ -6,11 +6,13 @@
 # kernel runs no 32-bit programs, it says so and ends with status 2.
 # On a machine without a display (no DISPLAY), or with --screenshot, it runs on
 # a private virtual display and writes a screenshot of the window to FILE.png
-# (default: tarvolo.png), then ends the program. With --disc, drive D is an
+# (default: tarvolo.png), then ends the program. Otherwise it runs on DISPLAY,
+# where --search, --click and --about are pressed too, and stays. With --disc, drive D is an
 # emulated CD-ROM drive (tests/equipment/cd_emulator) holding the disc that
 # the file DISC describes; with --cdrom, drive D is the machine's CD-ROM drive
 # DEVICE, such as /dev/sr0. --click on a drive the list does not have says
-# which drives it has and ends with status 2, writing no screenshot.
+# which drives it has and ends with status 2, writing no screenshot. Options
+# given wrongly end it with status 2 before anything is built or started.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=x64
@@ -21,21 +23,34 @@ disc=""
 cdrom=""
 actions=()
 usage="usage: $0 [--9x] [--x86] [--disc DISC | --cdrom DEVICE] [--screenshot FILE.png] [--search] [--click LETTER] [--about]"
+usage_error() {
+  echo "$usage" >&2
+  exit 2
+}
+# The value after an option: there, and no option itself.
+value() {
+  [ -n "${1:-}" ] && [[ $1 != -* ]] || usage_error
+}
 while (($#)); do
   case "$1" in
     --9x) program=Tarvolo9x ;;
     --x86) arch=x86 ;;
-    --disc) disc=$(realpath "$2") || { echo "$usage" >&2; exit 2; }; shift ;;
-    --cdrom) cdrom=$(realpath "$2") || { echo "$usage" >&2; exit 2; }; shift ;;
-    --screenshot) screenshot=$(realpath -m "$2"); shift ;;
+    --disc)
+      value "${2:-}"
+      [ -f "$2" ] || { echo "--disc $2: no such file" >&2; exit 2; }
+      disc=$(realpath "$2")
+      shift
+      ;;
+    --cdrom) value "${2:-}"; cdrom=$(realpath "$2") || usage_error; shift ;;
+    --screenshot) value "${2:-}"; screenshot=$(realpath -m "$2"); shift ;;
     --search) actions+=(--search) ;;
     --click)
-      [[ ${2:-} =~ ^[A-Za-z]$ ]] || { echo "$usage" >&2; exit 2; }
+      [[ ${2:-} =~ ^[A-Za-z]$ ]] || usage_error
       actions+=(--click "${2^^}")
       shift
       ;;
     --about) actions+=(--about) ;;
-    *) echo "$usage" >&2; exit 2 ;;
+    *) usage_error ;;
   esac
   shift
 done
@@ -185,7 +200,10 @@ fi
 [ -z "$disc" ] || export LD_PRELOAD="$build/tests/equipment/cd_emulator/\$LIB/cd_emulator.so"
 
 if [ -z "$screenshot" ]; then
-  exec "$WINE64" "$build/bin/$program.exe"
+  # On the caller's display; what was asked for is pressed there, and the
+  # program stays until it is closed.
+  ((${#actions[@]})) || exec "$WINE64" "$build/bin/$program.exe"
+  exec "$WINE64" "$build/bin/screen_driver.exe" "$build/bin/$program.exe" "${actions[@]}"
 fi
 
 # A folder of this run's own: two runs of one build may take screenshots at

@@ -61,21 +61,24 @@ EOF
   { read -r WINE32_STATE; read -r WINE32_PROBLEM || true; } <<<"$verdict"
 }
 
-# Starts Xvfb on a free display number and exports DISPLAY; sets XVFB_PID.
+# Starts Xvfb and exports DISPLAY, the display that this Xvfb serves, as it
+# reports once it is ready (-displayfd): a number chosen beforehand could be
+# taken meanwhile by an X server started at the same time, whose display the
+# caller would then use. Sets XVFB_PID.
 start_xvfb() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
-      kill -0 "$XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
-  done
-  echo "no virtual display could be started" >&2
-  return 1
+  local folder display=""
+  folder=$(mktemp -d /tmp/tarvolo-xvfb.XXXXXX)
+  mkfifo "$folder/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$folder/display" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  read -r -t 30 display <"$folder/display" || true
+  rm -rf "$folder"
+  if [[ ! $display =~ ^[0-9]+$ ]]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    echo "no virtual display could be started" >&2
+    return 1
+  fi
+  export DISPLAY=":$display"
 }
 
 # Creates the Wine prefix $WINEPREFIX if it does not exist yet, for 64- and

@@ -111,7 +111,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         SetFocus(focusOnReturn_ && IsWindow(focusOnReturn_) ? focusOnReturn_ : searchButton_);
         return 0;
     case WM_CLOSE:
+        // A close sent (not posted) during a handler's wait for a call
+        // reaches the window without passing the wait's queue, which gives
+        // up on the call only for a close it finds there: it is queued
+        // once. A message box lets the queued one through to here, where it
+        // is held like the first.
         if (handlerRunning_) {
+            if (!closeRequested_)
+                PostMessageW(hwnd_, WM_CLOSE, 0, 0);
             closeRequested_ = true;
             return 0;
         }

@@ -102,25 +102,36 @@ TEST(ControlLoader, AnUnknownRegistrationOrAMissingFileGivesNoClass)
     EXPECT_FALSE(factory);
 }
 
-// A copy of the built control in a folder of its own (one that was loaded
-// stays for the process), and another program at work on it at the moment
-// the loader is asked for it.
+// A copy of the built control in a folder of its own, and another program at
+// work on it at the moment the loader is asked for it. The loader keeps a
+// control it loaded: the test lets go of it, then removes the folder.
 class ControlCopy : public testing::Test {
 protected:
     void SetUp() override
     {
         static int copies = 0;
-        path = std::filesystem::temp_directory_path() / ("tarvolo-control-" + std::to_string(GetCurrentProcessId())) /
-               std::to_string(++copies) / L"Divazid.dll";
-        std::filesystem::create_directories(path.parent_path());
+        folder = std::filesystem::temp_directory_path() /
+                 ("tarvolo-control-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++copies));
+        path = folder / L"Divazid.dll";
+        std::filesystem::create_directories(folder);
         // Wine gives out process identifiers again: a folder may be left from
-        // an earlier run.
+        // a run that broke down.
         std::filesystem::copy_file(ThisProgramsFolder() / L"Divazid.dll", path,
                                    std::filesystem::copy_options::overwrite_existing);
         TamperingAtLoad::Install(path);
     }
-    void TearDown() override { TamperingAtLoad::Remove(); }
+    void TearDown() override
+    {
+        TamperingAtLoad::Remove();
+        factory.Reset();
+        if (const HMODULE loaded = GetModuleHandleW(path.c_str()))
+            FreeLibrary(loaded);
+        std::error_code error;
+        std::filesystem::remove_all(folder, error);
+        EXPECT_FALSE(error) << "the copy's folder stays: " << error.message();
+    }
 
+    std::filesystem::path folder;
     std::filesystem::path path;
     ComPtr<IClassFactory> factory;
 };

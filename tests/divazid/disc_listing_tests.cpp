@@ -26,6 +26,15 @@ TEST(DiscListing, TrackLengthsAreWholeSecondsTheFractionDropped)
     EXPECT_EQ(listing.TrackSeconds(3), 5);
 }
 
+// 75 frames a second: a frame short of a whole second drops it.
+TEST(DiscListing, TrackLengthsAtTheEdgesOfASecondAndAMinute)
+{
+    DiscListing listing = ListingOf({{0, false}, {74, false}, {75, false}, {4499, false}, {4500, false}});
+    const long seconds[] = {0, 0, 1, 59, 60};
+    for (long trackNo = 1; trackNo <= 5; ++trackNo)
+        EXPECT_EQ(listing.TrackSeconds(trackNo), seconds[trackNo - 1]) << "track " << trackNo;
+}
+
 // 28.1 s for the three tracks, though their whole seconds add up to 27.
 TEST(DiscListing, PlayingTimeCountsTheFramesOfTheAudioTracksOnly)
 {
@@ -37,6 +46,14 @@ TEST(DiscSummary, ShowsTheTrackCountAndThePlayingTimeWithHoursOnlyWhenThereAreAn
 {
     EXPECT_EQ(DiscSummaryText(1, 4), L"Track-uri: 1\nDurata: 0:04");
     EXPECT_EQ(DiscSummaryText(2, 1 * 3600 + 19 * 60 + 57), L"Track-uri: 2\nDurata: 1:19:57");
+    const std::pair<long, const wchar_t*> times[] = {
+        {0, L"0:00"},       {9, L"0:09"},        {10, L"0:10"},        {59, L"0:59"},          {60, L"1:00"},
+        {599, L"9:59"},     {600, L"10:00"},     {3599, L"59:59"},     {3600, L"1:00:00"},     {3609, L"1:00:09"},
+        {4210, L"1:10:10"}, {35999, L"9:59:59"}, {36000, L"10:00:00"}, {360000, L"100:00:00"},
+    };
+    for (const auto& [seconds, time] : times)
+        EXPECT_EQ(DiscSummaryText(99, seconds), L"Track-uri: 99\nDurata: " + std::wstring(time)) << seconds;
+    EXPECT_EQ(DiscSummaryText(0, 60), L"") << "a disc without tracks";
 }
 
 }  // namespace

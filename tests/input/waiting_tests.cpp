@@ -116,15 +116,72 @@ TEST_P(Waiting, SlowDriveThatAnswersIsShownAsItIs)
         << testing::PrintToString(Details());
 }
 
-TEST_P(Waiting, ClosingTheWindowWhileACallWaitsEndsTheProgramAtOnce)
+// Every way of closing the window while a click's call waits on a dead
+// drive ends the program at once, with no message and status 0. The close
+// comes once the drive holds the call: sent and posted messages would
+// otherwise come before the click. It comes after the wait cursor's 0.3 s,
+// when the program drops all other input; later is as good.
+class ClosingWhileWaiting : public Waiting {
+protected:
+    // A click on the dead drive, whose call the drive then holds.
+    void ClickDeadDrive()
+    {
+        slow.Die();
+        ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
+        ASSERT_TRUE(WaitFor([&] { return slow.Holds(); })) << "the dead drive never held the click's call";
+    }
+
+    void ExpectEndsAtOnce(const std::function<void()>& close)
+    {
+        ASSERT_NO_FATAL_FAILURE(ClickDeadDrive());
+        Sleep(400);
+        close();
+        EXPECT_EQ(WaitForSingleObject(program.info.hProcess, 3000), WAIT_OBJECT_0) << "still running after 3 s";
+        EXPECT_FALSE(MessageBoxShown());
+        EXPECT_EQ(program.ExitCode(), 0u);
+    }
+};
+
+TEST_P(ClosingWhileWaiting, CloseBox)
 {
-    slow.Die();
-    ASSERT_NO_FATAL_FAILURE(ClickSlowDrive());
-    Sleep(500);
-    ClickAt(CloseBoxOf(main));
-    EXPECT_EQ(WaitForSingleObject(program.info.hProcess, 3000), WAIT_OBJECT_0) << "still running after 3 s";
-    EXPECT_EQ(program.ExitCode(), 0u);
+    ExpectEndsAtOnce([&] { ClickAt(CloseBoxOf(main)); });
 }
+
+TEST_P(ClosingWhileWaiting, AltF4)
+{
+    ExpectEndsAtOnce([&] { Key(VK_F4, VK_MENU); });
+}
+
+// The window menu takes no input during the wait: its Close comes from the
+// taskbar's window menu, which posts the command.
+TEST_P(ClosingWhileWaiting, SystemMenuClose)
+{
+    ExpectEndsAtOnce([&] { PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0); });
+}
+
+TEST_P(ClosingWhileWaiting, CloseSentByAnotherProgram)
+{
+    ExpectEndsAtOnce([&] { EXPECT_TRUE(Answers(WM_CLOSE, 2000)) << "the close was not answered"; });
+}
+
+TEST_P(ClosingWhileWaiting, ClosePostedByAnotherProgram)
+{
+    ExpectEndsAtOnce([&] { PostMessageW(main, WM_CLOSE, 0, 0); });
+}
+
+// Esc gives up on a click's call as on a search's: the drive is not
+// accessible, and the program goes on.
+TEST_P(ClosingWhileWaiting, EscGivesUpOnTheClickWithoutClosing)
+{
+    ASSERT_NO_FATAL_FAILURE(ClickDeadDrive());
+    Key(VK_ESCAPE);
+    const auto [shown, text] = WaitForMessage();
+    EXPECT_LT(shown, 5000u) << "Esc did not give up on the drive";
+    EXPECT_EQ(text, kNotAccessible);
+    EXPECT_EQ(WaitForSingleObject(program.info.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program ended";
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, ClosingWhileWaiting, kBothBuilds, BuildName);
 
 // Esc gives up on a drive that does not answer during a search as its 10 s
 // would: the drive is listed as of unknown type and the search goes on.

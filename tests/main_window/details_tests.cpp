@@ -109,6 +109,52 @@ TEST_P(Details, CopyHasTheDetailsOnlyWhileTheyAreOnShow)
     EXPECT_EQ(copy(), L"Drive F: Drive removabil\r\n");
 }
 
+// The "Copiaza" item of a list's menu, read while the menu is open: a timer
+// that the menu's own loop runs finds the menu window of this thread, reads
+// the item's state and ends the menu.
+UINT copyItemState = 0;
+
+void CALLBACK ReadCopyItem(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND menu = nullptr;
+    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr &&
+           (GetWindowThreadProcessId(menu, nullptr) != GetCurrentThreadId() || !IsWindowVisible(menu))) {
+    }
+    if (!menu)
+        return;
+    const auto items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+    copyItemState = GetMenuState(items, kCopy, MF_BYCOMMAND);
+    EndMenu();
+}
+
+UINT CopyItemOfMenu(HWND window, HWND list)
+{
+    copyItemState = ~0u;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, ReadCopyItem);
+    SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+    KillTimer(nullptr, timer);
+    EXPECT_NE(copyItemState, ~0u) << "no menu with the item opened";
+    return copyItemState & (MF_GRAYED | MF_DISABLED);
+}
+
+// Grayed in an empty list's menu, and in the drive list's while no drive is
+// selected; a list that has something to copy has the item enabled.
+TEST_P(Details, CopyItemIsGrayedWhileItsListHasNothingToCopy)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kDriveList)), static_cast<UINT>(MF_GRAYED)) << "the empty drive list";
+    EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kTrackList)), static_cast<UINT>(MF_GRAYED)) << "the empty track list";
+    Press(kSearchButton);
+    EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kDriveList)), static_cast<UINT>(MF_GRAYED)) << "no drive selected";
+    SelectDrive(L"C");
+    EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kDriveList)), 0u) << "drive C selected";
+    EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kTrackList)), static_cast<UINT>(MF_GRAYED))
+        << "a fixed disc's empty track list";
+    cd->trackCount = 3;
+    SelectDrive(L"D");
+    EXPECT_EQ(CopyItemOfMenu(hwnd, Item(kTrackList)), 0u) << "drive D's tracks";
+}
+
 TEST_P(Details, FailingCallIsReportedAndLaterClicksWork)
 {
     cd->trackCount = 3;

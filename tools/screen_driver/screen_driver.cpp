@@ -1,13 +1,17 @@
 // Starts the program, presses what the command line asks for, then tells
 // scripts/run.sh that the screen is ready to be captured (by creating the
 // file named in SCREEN_READY, holding what could not be done, if anything)
-// and ends the program once that file is gone.
+// and ends the program once that file is gone. Without SCREEN_READY the
+// program is on the user's display: it stays until the user closes it, and
+// what could not be done is written to stderr, the program ended, status 2.
 //   screen_driver PROGRAM.exe [--search] [--click LETTER] [--about]
 
 #include "build_differences.h"
 #include "main_window.h"
 #include "texts.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #include <windowsx.h>
 
@@ -134,6 +138,17 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
     const std::string problem = Perform(window, process.hProcess, argc, argv);
+    if (GetEnvironmentVariableW(L"SCREEN_READY", nullptr, 0) == 0) {
+        if (!problem.empty()) {
+            // For run.sh's terminal: a line feed, not the CRLF of text mode.
+            _setmode(_fileno(stderr), _O_BINARY);
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            TerminateProcess(process.hProcess, 0);
+            return 2;
+        }
+        WaitForSingleObject(process.hProcess, INFINITE);
+        return 0;
+    }
     SignalReady(problem);
     TerminateProcess(process.hProcess, 0);
     return problem.empty() ? 0 : 1;

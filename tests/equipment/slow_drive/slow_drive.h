@@ -14,4 +14,10 @@ public:
     ~SlowDrive() { Answer(0); }
     void Answer(double afterSeconds) const { std::ofstream(TestDrivesFolder(L"network.delay")) << afterSeconds; }
     void Die() const { Answer(600); }
+    // Whether a request of the program waits for the drive's answer now.
+    bool Holds() const
+    {
+        int held = 0;
+        return std::ifstream(TestDrivesFolder(L"network.held")) >> held && held > 0;
+    }
 };

@@ -7,14 +7,18 @@ they answer. Test equipment only, never shipped.
 
 CONTROL_FILE holds the delay in seconds (0, or no file: a healthy drive; 60:
 a dead one), read again while a request waits, so that a test can change it
-while the program runs. Only requests of processes whose name starts with
+while the program runs. The file beside it named .held for .delay holds how
+many of the program's requests wait now, so that a test knows when the
+program is held by the drive. Only requests of processes whose name starts with
 PROGRAM_PREFIX wait: under Wine the wineserver queries a drive too when a
 file on it is opened, and every Wine program would stall with it, whereas on
 Windows only the calling thread waits.
 """
 import errno
+import os
 import stat
 import sys
+import threading
 import time
 
 from fusepy import FUSE, FuseOSError, Operations, fuse_get_context
@@ -39,6 +43,17 @@ class SlowDrive(Operations):
         self.control = control
         self.prefix = prefix
         self.started = time.time()
+        self.held_file = os.path.splitext(control)[0] + ".held"
+        self.held = 0
+        self.held_lock = threading.Lock()
+        self.count_held(0)
+
+    def count_held(self, change):
+        with self.held_lock:
+            self.held += change
+            with open(self.held_file + ".new", "w") as held:
+                held.write(f"{self.held}\n")
+            os.replace(self.held_file + ".new", self.held_file)
 
     def delay(self):
         try:
@@ -53,8 +68,14 @@ class SlowDrive(Operations):
         # The delay is looked at again while waiting: a drive brought back
         # to life answers the requests it held at once.
         start = time.monotonic()
-        while time.monotonic() - start < self.delay():
-            time.sleep(0.05)
+        if self.delay() <= 0:
+            return
+        self.count_held(1)
+        try:
+            while time.monotonic() - start < self.delay():
+                time.sleep(0.05)
+        finally:
+            self.count_held(-1)
 
     def __call__(self, op, *args):
         # The root's attributes answer at once: Wine looks at the root of
