@@ -13,6 +13,7 @@ packages=(
   gcc gcc-multilib libc6-dev                    # the tests' emulated CD-ROM drive
   fuse3 libfuse2 python3-fusepy                 # the tests' slow drive
   zip unzip                                     # release packages
+  wixl msitools                                 # .msi files from WiX source, on Linux; reading them back
   osslsigncode openssl                          # signing them (osslsigncode 2.5 or later)
 )
 

@@ -6,8 +6,10 @@
 # can be checked against a rebuild. The password reaches osslsigncode alone,
 # through a pipe: stand-ins first on PATH record every call of osslsigncode
 # (its arguments, its environment, what kind of file its -readpass names, and
-# which files under TMPDIR hold the password while it signs), of cmake and
-# of dpkg-query (their environment), and the password is in none of them.
+# which files under TMPDIR hold the password while it signs), of cmake, of
+# dpkg-query, and of wixl and msibuild, which build the .msi files (their
+# environment), and the password is in none of them. Each .msi is signed
+# too (tests/package/msi_signed.sh checks what it holds).
 # package.sh packs this build's binaries as both architectures' (BUILD_DIR
 # holds them), with a cmake that builds nothing, and a dpkg-query that finds
 # everything installed. Also: signing with only one of the two settings, or
@@ -68,6 +70,8 @@ grep -rlF -f '$work/secret' \"\$TMPDIR\" >\"\$record.holding\" || true
 exec '$(command -v osslsigncode)' \"\$@\""
 stand_in cmake ""
 stand_in dpkg-query "printf 'install ok installed'"
+stand_in wixl "exec '$(command -v wixl)' \"\$@\""
+stand_in msibuild "exec '$(command -v msibuild)' \"\$@\""
 export PATH=$work/path:$PATH
 
 # Counts in $count the signings since the last call, each checked:
@@ -95,8 +99,8 @@ BUILD_DIR=$work/build DIST_DIR=$work/dist SIGN_PFX=$work/signer.pfx SIGN_PASSWOR
   "$root/scripts/package.sh" >"$work/package.log"
 no_leftovers "after signing"
 signings
-echo "package.sh: osslsigncode signed $count binaries"
-[ "$count" -eq 6 ] || fail "package.sh: $count signings, not 6"
+echo "package.sh: osslsigncode signed $count files"
+[ "$count" -eq 8 ] || fail "package.sh: $count signings, not 8 (3 binaries and the .msi, for each architecture)"
 for arch in x86 x64; do
   unzip -q "$work"/dist/Tarvolo-*-"$arch.zip" -d "$work/signed-$arch"
   for file in "${binaries[@]}"; do
@@ -114,7 +118,14 @@ for arch in x86 x64; do
     fi
   done
 done
-for tool in cmake dpkg-query; do
+for arch in x86 x64; do
+  if result=$(osslsigncode verify -CAfile "$work/cert.pem" -in "$work"/dist/Tarvolo-*-"$arch.msi" 2>&1); then
+    echo "$arch .msi: $(grep -E '^Signature verification' <<<"$result")"
+  else
+    fail "$arch .msi: the signature does not verify:"$'\n'"$result"
+  fi
+done
+for tool in cmake dpkg-query wixl msibuild; do
   ls "$calls/$tool".*.env >/dev/null 2>&1 || fail "package.sh did not call $tool"
 done
 

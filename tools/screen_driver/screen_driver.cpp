@@ -4,9 +4,13 @@
 // and ends the program once that file is gone. Without SCREEN_READY the
 // program is on the user's display: it stays until the user closes it, and
 // what could not be done is written to stderr, the program ended, status 2.
-//   screen_driver PROGRAM.exe [--search] [--click LETTER] [--about]
+//   screen_driver PROGRAM.exe [--search] [--click LETTER] [--about] [--expect-tracks N]
+// --expect-tracks N checks, after what comes before it, that the track list
+// holds N tracks and the CD control shows the disc: what the tests of the
+// installed programs (tests/package/msi.sh) ask of a disc in drive D.
 
 #include "build_differences.h"
+#include "divazid.h"
 #include "main_window.h"
 #include "texts.h"
 
@@ -24,14 +28,18 @@ namespace {
 // 10 seconds at most; a letter not listed by then is not there.
 constexpr int kListWaitMs = 12000;
 
-HWND WaitForWindow(const wchar_t* className, DWORD processId)
+// The main window of either program, whichever PROCESS shows; a wait for one
+// class and then the other would wait out the first in full for Tarvolo9x.
+HWND WaitForWindow(DWORD processId)
 {
     for (int i = 0; i < 600; ++i) {
-        for (HWND w = FindWindowW(className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == processId && IsWindowVisible(w))
-                return w;
+        for (const wchar_t* className : {kTarvolo.mainWindowClass, kTarvolo9x.mainWindowClass}) {
+            for (HWND w = FindWindowW(className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == processId && IsWindowVisible(w))
+                    return w;
+            }
         }
         Sleep(50);
     }
@@ -79,6 +87,25 @@ std::string ClickDrive(HWND window, const std::wstring& letter)
     return "";
 }
 
+// Whether the track list holds COUNT tracks and the CD control shows the
+// disc, as a listing on a worker thread leaves them, within a few seconds;
+// returns what it found otherwise.
+std::string ExpectTracks(HWND window, int count)
+{
+    const HWND tracks = GetDlgItem(window, kTrackList);
+    const HWND control = FindWindowExW(window, nullptr, DIVAZID_WINDOW_CLASS, nullptr);
+    for (int waited = 0; waited <= 5000; waited += 100) {
+        if (ListBox_GetCount(tracks) == count && control && IsWindowVisible(control))
+            return "";
+        Sleep(100);
+    }
+    if (!control)
+        return "--expect-tracks: the main window has no CD control";
+    return "--expect-tracks " + std::to_string(count) + ": the track list holds " +
+           std::to_string(ListBox_GetCount(tracks)) + " track(s), and the CD control is " +
+           (IsWindowVisible(control) ? "shown" : "hidden");
+}
+
 // Does what the command line asks for, in its order; returns what could not
 // be done, or "".
 std::string Perform(HWND window, HANDLE process, int argc, wchar_t** argv)
@@ -92,6 +119,9 @@ std::string Perform(HWND window, HANDLE process, int argc, wchar_t** argv)
                 return problem;
         } else if (action == L"--about") {
             Press(window, kAboutButton);
+        } else if (action == L"--expect-tracks" && i + 1 < argc) {
+            if (std::string problem = ExpectTracks(window, _wtoi(argv[++i])); !problem.empty())
+                return problem;
         }
         WaitForInputIdle(process, 5000);
         Sleep(300);
@@ -130,9 +160,7 @@ int wmain(int argc, wchar_t** argv)
     if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return 1;
 
-    HWND window = WaitForWindow(kTarvolo.mainWindowClass, process.dwProcessId);
-    if (!window)
-        window = WaitForWindow(kTarvolo9x.mainWindowClass, process.dwProcessId);
+    const HWND window = WaitForWindow(process.dwProcessId);
     if (!window) {
         TerminateProcess(process.hProcess, 1);
         return 1;
