@@ -1,5 +1,6 @@
 // Starts each program many times beside each file of a folder put in place of
-// its CD control, and counts how each start ends, as a Markdown table:
+// its CD control, in one folder as the package holds them, and counts how
+// each start ends, as a Markdown table:
 //   startup_count RUNS FOLDER
 // A start ends well when the program shows its message box naming the file,
 // and ends with 1 once the box is answered. Counted apart: a box that names
@@ -23,6 +24,7 @@ namespace {
 constexpr DWORD kShowsNothingMs = 30000;
 constexpr DWORD kEndsAfterBoxMs = 10000;
 constexpr wchar_t kNotOurs[] = L" nu este controlul CD livrat cu acest program.";
+constexpr wchar_t kShippedControl[] = L"Divazid.dll";
 
 enum class Outcome { kBox, kOtherBox, kCrash, kHang };
 
@@ -144,16 +146,17 @@ int wmain(int argc, wchar_t** argv)
     const wchar_t* arch = sizeof(void*) == 8 ? L"x64" : L"x86";
     wprintf(L"| program | build | file | starts | boxes | other boxes | crashes | hangs | crash codes |\n"
             L"|---|---|---|---|---|---|---|---|---|\n");
+    // As the package holds them: both programs in one folder beside the
+    // control under its file name, which Tarvolo9x asks for in capitals.
+    std::filesystem::create_directories(work);
+    const std::filesystem::path control = work / kShippedControl;
     for (const BuildDifferences* build : {&kTarvolo, &kTarvolo9x}) {
-        // A folder of its own: the builds name their control in other cases.
-        const std::filesystem::path folder = work / build->programName;
-        std::filesystem::create_directories(folder);
         const std::wstring name = std::wstring(build->programName) + L".exe";
-        std::filesystem::copy_file(programs / name, folder / name, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(programs / name, work / name, std::filesystem::copy_options::overwrite_existing);
         for (const std::filesystem::path& kind : kinds) {
-            const std::filesystem::path control = folder / build->cdControlDll;
             std::filesystem::copy_file(kind, control, std::filesystem::copy_options::overwrite_existing);
-            const Counts counts = CountStarts(runs, folder / name, control.wstring(), kind.filename().wstring());
+            const std::wstring named = (work / build->cdControlDll).wstring();
+            const Counts counts = CountStarts(runs, work / name, named, kind.filename().wstring());
             wprintf(L"| %ls | %ls | %ls | %d | %d | %d | %d | %d | %ls |\n", build->programName, arch,
                     kind.filename().c_str(), runs, counts.boxes, counts.otherBoxes, counts.crashes, counts.hangs,
                     CodesOf(counts).c_str());
