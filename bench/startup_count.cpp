@@ -5,7 +5,8 @@
 // A start ends well when the program shows its message box naming the file,
 // and ends with 1 once the box is answered. Counted apart: a box that names
 // no such file, a process that ends without a box or with another exit code
-// (an exception's code, for one), and a start that shows nothing for 30 s.
+// (an exception's code, for one), and a start that shows nothing for 30 s or
+// does not start at all.
 
 #include "build_differences.h"
 #include "module_path.h"
@@ -68,8 +69,10 @@ Outcome StartOnce(const std::wstring& program, const std::wstring& expected, DWO
     STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION process{};
     exitCode = STILL_ACTIVE;
-    if (!CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        fwprintf(stderr, L"%ls could not be started: error %lu\n", program.c_str(), GetLastError());
         return Outcome::kHang;
+    }
     Outcome outcome = Outcome::kCrash;
     if (const HWND box = WaitForBoxOrEnd(process)) {
         const bool namesFile = BoxText(box).find(expected) != std::wstring::npos;
@@ -97,9 +100,15 @@ Counts CountStarts(int runs, const std::wstring& program, const std::wstring& co
     for (int run = 0; run < runs; ++run) {
         DWORD exitCode = 0;
         switch (StartOnce(program, control + kNotOurs, exitCode)) {
-        case Outcome::kBox: ++counts.boxes; break;
-        case Outcome::kOtherBox: ++counts.otherBoxes; break;
-        case Outcome::kHang: ++counts.hangs; break;
+        case Outcome::kBox:
+            ++counts.boxes;
+            break;
+        case Outcome::kOtherBox:
+            ++counts.otherBoxes;
+            break;
+        case Outcome::kHang:
+            ++counts.hangs;
+            break;
         case Outcome::kCrash:
             ++counts.crashes;
             ++counts.crashCodes[exitCode];
@@ -141,8 +150,8 @@ int wmain(int argc, wchar_t** argv)
     const int runs = std::max(1, _wtoi(argv[1]));
     const std::vector<std::filesystem::path> kinds = FilesIn(argv[2]);
     const std::filesystem::path programs = std::filesystem::path(ModulePath(nullptr)).parent_path();
-    const std::filesystem::path work =
-        std::filesystem::temp_directory_path() / (L"tarvolo-startups-" + std::to_wstring(GetCurrentProcessId()));
+    const std::filesystem::path work = std::filesystem::temp_directory_path() /
+                                       (L"tarvolo-startups-" + std::to_wstring(GetCurrentProcessId()));
     const wchar_t* arch = sizeof(void*) == 8 ? L"x64" : L"x86";
     wprintf(L"| program | build | file | starts | boxes | other boxes | crashes | hangs | crash codes |\n"
             L"|---|---|---|---|---|---|---|---|---|\n");
