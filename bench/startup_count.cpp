@@ -1,7 +1,7 @@
 // Starts each program many times beside each file of a folder put in place of
 // its CD control, in one folder as the package holds them, and counts how
 // each start ends, as a Markdown table:
-//   startup_count RUNS FOLDER
+//   startup_count RUNS FOLDER TABLE
 // A start ends well when the program shows its message box naming the file,
 // and ends with 1 once the box is answered. Counted apart: a box that names
 // no such file, a process that ends without a box or with another exit code
@@ -141,38 +141,61 @@ std::wstring CodesOf(const Counts& counts)
     return codes;
 }
 
+// Wine's debugger, which reports a program that broke down, may still hold
+// its file open for a moment after the program has ended.
+void RemoveOnceFree(const std::filesystem::path& path)
+{
+    std::error_code error;
+    for (const ULONGLONG end = GetTickCount64() + kEndsAfterBoxMs; GetTickCount64() < end; Sleep(100))
+        if (std::filesystem::remove_all(path, error), !error)
+            return;
+    fwprintf(stderr, L"%ls is left behind: %hs\n", path.c_str(), error.message().c_str());
+}
+
+// Both programs in one folder beside the control under its file name, as the
+// package holds them; Tarvolo9x asks for it in capitals.
+void CountEach(int runs, const std::vector<std::filesystem::path>& kinds, const std::filesystem::path& work,
+               FILE* table)
+{
+    const std::filesystem::path programs = std::filesystem::path(ModulePath(nullptr)).parent_path();
+    const std::filesystem::path control = work / kShippedControl;
+    const wchar_t* arch = sizeof(void*) == 8 ? L"x64" : L"x86";
+    fwprintf(table, L"| program | build | file | starts | boxes | other boxes | crashes | hangs | crash codes |\n"
+                    L"|---|---|---|---|---|---|---|---|---|\n");
+    for (const BuildDifferences* build : {&kTarvolo, &kTarvolo9x}) {
+        const std::wstring name = std::wstring(build->programName) + L".exe";
+        std::filesystem::copy_file(programs / name, work / name);
+        for (const std::filesystem::path& kind : kinds) {
+            std::filesystem::copy_file(kind, control);
+            const std::wstring named = (work / build->cdControlDll).wstring();
+            const Counts counts = CountStarts(runs, work / name, named, kind.filename().wstring());
+            fwprintf(table, L"| %ls | %ls | %ls | %d | %d | %d | %d | %d | %ls |\n", build->programName, arch,
+                     kind.filename().c_str(), runs, counts.boxes, counts.otherBoxes, counts.crashes, counts.hangs,
+                     CodesOf(counts).c_str());
+            fflush(table);
+            RemoveOnceFree(control);
+        }
+    }
+}
+
 }  // namespace
 
+// The table goes to a file of its own: Wine's debugger writes what it says of
+// a program that broke down to the output the program inherited.
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 3)
+    if (argc != 4)
         return 2;
     const int runs = std::max(1, _wtoi(argv[1]));
     const std::vector<std::filesystem::path> kinds = FilesIn(argv[2]);
-    const std::filesystem::path programs = std::filesystem::path(ModulePath(nullptr)).parent_path();
+    FILE* table = _wfopen(argv[3], L"w");
+    if (!table)
+        return 1;
     const std::filesystem::path work = std::filesystem::temp_directory_path() /
                                        (L"tarvolo-startups-" + std::to_wstring(GetCurrentProcessId()));
-    const wchar_t* arch = sizeof(void*) == 8 ? L"x64" : L"x86";
-    wprintf(L"| program | build | file | starts | boxes | other boxes | crashes | hangs | crash codes |\n"
-            L"|---|---|---|---|---|---|---|---|---|\n");
-    // As the package holds them: both programs in one folder beside the
-    // control under its file name, which Tarvolo9x asks for in capitals.
     std::filesystem::create_directories(work);
-    const std::filesystem::path control = work / kShippedControl;
-    for (const BuildDifferences* build : {&kTarvolo, &kTarvolo9x}) {
-        const std::wstring name = std::wstring(build->programName) + L".exe";
-        std::filesystem::copy_file(programs / name, work / name, std::filesystem::copy_options::overwrite_existing);
-        for (const std::filesystem::path& kind : kinds) {
-            std::filesystem::copy_file(kind, control, std::filesystem::copy_options::overwrite_existing);
-            const std::wstring named = (work / build->cdControlDll).wstring();
-            const Counts counts = CountStarts(runs, work / name, named, kind.filename().wstring());
-            wprintf(L"| %ls | %ls | %ls | %d | %d | %d | %d | %d | %ls |\n", build->programName, arch,
-                    kind.filename().c_str(), runs, counts.boxes, counts.otherBoxes, counts.crashes, counts.hangs,
-                    CodesOf(counts).c_str());
-            fflush(stdout);
-            std::filesystem::remove(control);
-        }
-    }
-    std::filesystem::remove_all(work);
+    CountEach(runs, kinds, work, table);
+    fclose(table);
+    RemoveOnceFree(work);
     return 0;
 }

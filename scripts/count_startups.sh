@@ -78,7 +78,9 @@ for arch in "${architectures[@]}"; do
   echo "## The $arch build"
   echo
   started=$SECONDS
-  "$wine" "$builds/$arch/bin/startup_count.exe" "$runs" "Z:${folder//\//\\}" 2>"$log"
+  table="$kinds/table-$arch.md"
+  "$wine" "$builds/$arch/bin/startup_count.exe" "$runs" "Z:${folder//\//\\}" "Z:${table//\//\\}" >"$log" 2>&1
+  cat "$table"
   echo
   echo "$((SECONDS - started)) s; load averages at the end: $(cut -d' ' -f1-3 /proc/loadavg)."
   [ ! -s "$log" ] || echo "What the programs and Wine said: $log"
