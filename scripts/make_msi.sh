@@ -48,21 +48,8 @@ if ! [[ $version =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)$ ]] || ((BASH_REMATCH[1] > 255
   echo "make_msi.sh: $version is no Windows Installer product version (major.minor.build)" >&2
   exit 2
 fi
-sign=""
-if [ -n "${SIGN_PFX:-}" ] && [ -n "$password" ]; then
-  sign=1
-  pfx=$SIGN_PFX
-  if [ ! -f "$pfx" ] || [ ! -r "$pfx" ]; then
-    echo "make_msi.sh: SIGN_PFX=$SIGN_PFX is not a readable file" >&2
-    exit 1
-  fi
-elif [ -n "${SIGN_PFX:-}" ]; then
-  echo "make_msi.sh: SIGN_PFX is set but SIGN_PASSWORD is not; set both to sign, or neither" >&2
-  exit 1
-elif [ -n "$password" ]; then
-  echo "make_msi.sh: SIGN_PASSWORD is set but SIGN_PFX is not; set both to sign, or neither" >&2
-  exit 1
-fi
+source "$root/scripts/signing.sh"
+check_signing make_msi.sh
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
@@ -109,18 +96,7 @@ fi
 
 rm -f "$out"
 if [ -n "$sign" ]; then
-  timestamp=()
-  if [ -n "${SIGN_TIMESTAMP_URL:-}" ]; then
-    timestamp=(-ts "$SIGN_TIMESTAMP_URL")
-  fi
-  # As in make_package.sh: the password through the /dev/fd path of a pipe
-  # that the shell's own printf fills, on no command line and in no file.
-  if ! log=$(osslsigncode sign -pkcs12 "$pfx" -readpass <(printf '%s' "$password") -h sha256 -n Tarvolo \
-               "${timestamp[@]}" -in "$stage/package.msi" -out "$stage/signed.msi" 2>&1); then
-    echo "make_msi.sh: osslsigncode could not sign the package:" >&2
-    echo "$log" >&2
-    exit 1
-  fi
+  sign_file make_msi.sh "$stage/package.msi" "$stage/signed.msi" "the package"
   mv "$stage/signed.msi" "$out"
 else
   mv "$stage/package.msi" "$out"

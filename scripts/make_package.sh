@@ -21,41 +21,14 @@ binaries=(Tarvolo.exe Tarvolo9x.exe Divazid.dll)
 password=${SIGN_PASSWORD:-}
 unset SIGN_PASSWORD
 
-sign=""
-if [ -n "${SIGN_PFX:-}" ] && [ -n "$password" ]; then
-  sign=1
-  pfx=$SIGN_PFX
-  if [ ! -f "$pfx" ] || [ ! -r "$pfx" ]; then
-    echo "make_package.sh: SIGN_PFX=$SIGN_PFX is not a readable file" >&2
-    exit 1
-  fi
-elif [ -n "${SIGN_PFX:-}" ]; then
-  echo "make_package.sh: SIGN_PFX is set but SIGN_PASSWORD is not; set both to sign, or neither" >&2
-  exit 1
-elif [ -n "$password" ]; then
-  echo "make_package.sh: SIGN_PASSWORD is set but SIGN_PFX is not; set both to sign, or neither" >&2
-  exit 1
-fi
+source "$root/scripts/signing.sh"
+check_signing make_package.sh
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 if [ -n "$sign" ]; then
-  timestamp=()
-  if [ -n "${SIGN_TIMESTAMP_URL:-}" ]; then
-    timestamp=(-ts "$SIGN_TIMESTAMP_URL")
-  fi
-  # Every option used here exists in osslsigncode 2.5, Debian 12's. It reads
-  # the password with one read from the /dev/fd path of a pipe that the
-  # shell's own printf fills, a new pipe for each binary: the password is on
-  # no command line, where any user could read it from the process list, and
-  # in no file, whose bytes would stay on the disk after its removal.
   for file in "${binaries[@]}"; do
-    if ! log=$(osslsigncode sign -pkcs12 "$pfx" -readpass <(printf '%s' "$password") -h sha256 -n Tarvolo \
-                 "${timestamp[@]}" -in "$bin/$file" -out "$stage/$file" 2>&1); then
-      echo "make_package.sh: osslsigncode could not sign $file:" >&2
-      echo "$log" >&2
-      exit 1
-    fi
+    sign_file make_package.sh "$bin/$file" "$stage/$file" "$file"
     # Anyone can check a signed release against a rebuild only if removing
     # the signature gives back the built bytes: that needs a binary whose
     # length is a multiple of 8, as the signature is aligned to 8 bytes, and
