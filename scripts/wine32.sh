@@ -10,12 +10,5 @@ overrides=${WINEDLLOVERRIDES-}
 source "$(dirname "$0")/wine_env.sh"
 export WINEDLLOVERRIDES=$overrides
 
-check_wine32
-case $WINE32_STATE in
-  unsupported)
-    echo "Skipped: $WINE32_PROBLEM"
-    exit 77
-    ;;
-  broken) echo "$WINE32_PROBLEM" >&2 ;;
-esac
+skip_where_no_32bit_programs
 exec "$WINE32" "$@"

@@ -268,14 +268,7 @@ case $stage in
   sessions)
     loader=$WINE64
     if [ "$arch" = x86 ]; then
-      check_wine32
-      case $WINE32_STATE in
-        unsupported)
-          echo "Skipped: $WINE32_PROBLEM"
-          exit 77
-          ;;
-        broken) echo "$WINE32_PROBLEM" >&2 ;;
-      esac
+      skip_where_no_32bit_programs
       loader=$WINE32
     fi
     [ -n "${DISPLAY:-}" ] || { echo "no display: scripts/test.sh starts one" >&2; exit 1; }
